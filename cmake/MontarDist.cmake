@@ -1,0 +1,22 @@
+# Monta a instalação de trabalho: EXE/ (programas, KOV.ini, Msgs.dat, figuras, ajuda),
+# BD/ (a base, criada só quando não existe) e backup/.
+file(MAKE_DIRECTORY ${DIST}/EXE ${DIST}/EXE/temp ${DIST}/BD ${DIST}/backup)
+file(COPY_FILE ${KOV} ${DIST}/EXE/kov ONLY_IF_DIFFERENT)
+file(COPY_FILE ${KOVCLI} ${DIST}/EXE/kov-cli ONLY_IF_DIFFERENT)
+file(GLOB recursos ${FONTE}/recursos/EXE/*)
+foreach(r IN LISTS recursos)
+  get_filename_component(nome ${r} NAME)
+  if(IS_DIRECTORY ${r})
+    file(COPY ${r} DESTINATION ${DIST}/EXE)
+  elseif(nome STREQUAL "KOV.ini" AND EXISTS ${DIST}/EXE/KOV.ini)
+    # a configuração do usuário é preservada
+  else()
+    file(COPY_FILE ${r} ${DIST}/EXE/${nome} ONLY_IF_DIFFERENT)
+  endif()
+endforeach()
+if(NOT EXISTS ${DIST}/BD/KOV.GDB)
+  execute_process(COMMAND ${DIST}/EXE/kov-cli criar-base ${DIST}/BD/KOV.GDB RESULT_VARIABLE r)
+  if(NOT r EQUAL 0)
+    message(FATAL_ERROR "Falha ao criar a base ${DIST}/BD/KOV.GDB")
+  endif()
+endif()

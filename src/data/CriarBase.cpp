@@ -1,0 +1,49 @@
+#include "data/CriarBase.h"
+
+#include <filesystem>
+
+#include "data/ScriptSQL.h"
+#include "data/ScriptsBase.h"
+#include "data/fb/Conexao.h"
+#include "platform/Interacao.h"
+
+namespace kov {
+
+namespace {
+bool caminhoLocal(const std::string& c) {
+    // "host:caminho" vai a um servidor; "C:..." de uma letra não conta como host
+    const auto p = c.find(':');
+    return p == std::string::npos || p == 1;
+}
+}  // namespace
+
+void criarBase(const std::string& caminho, const std::function<void(const std::string&)>& progresso) {
+    if (caminho.empty()) throw ErroSistema("Informe o caminho da base a criar.");
+    if (caminhoLocal(caminho) && std::filesystem::exists(caminho))
+        throw ErroSistema("O arquivo \"" + caminho + "\" já existe e não será sobrescrito.");
+    if (caminhoLocal(caminho)) {
+        const auto pasta = std::filesystem::path(caminho).parent_path();
+        if (!pasta.empty()) std::filesystem::create_directories(pasta);
+    }
+    fb::Conexao c;
+    fb::ParametrosConexao p;
+    p.banco = caminho;
+    c.criar(p);
+    try {
+        for (const auto& s : scriptsBase()) {
+            if (progresso) progresso(std::string(s.nome));
+            executarScript(c, std::string(s.nome), std::string(s.texto));
+        }
+    } catch (...) {
+        try {
+            c.apagarBase();
+        } catch (...) {
+            c.fechar();
+            if (caminhoLocal(caminho)) std::filesystem::remove(caminho);
+        }
+        throw;
+    }
+    c.fechar();
+}
+
+}  // namespace kov

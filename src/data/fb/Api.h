@@ -1,0 +1,39 @@
+#pragma once
+// Acesso interno à interface C++ do Firebird. Só os fontes de data/fb incluem este cabeçalho.
+#include <firebird/Interface.h>
+
+#include <functional>
+#include <string>
+
+#include "data/fb/ErroBanco.h"
+
+namespace kov::fb::api {
+
+Firebird::IMaster* mestre();
+Firebird::IUtil* util();
+
+// Executa 'f' com um status que lança; converte falhas em ErroBanco com o texto do servidor.
+void chamar(const std::function<void(Firebird::ThrowStatusWrapper&)>& f);
+
+// Texto de um vetor de status do Firebird.
+ErroBanco erroDe(const Firebird::IStatus* status);
+
+// Libera uma interface de referência contada ao sair do escopo.
+template <class T>
+struct Ref {
+    T* p = nullptr;
+    Ref() = default;
+    explicit Ref(T* x) : p(x) {}
+    Ref(const Ref&) = delete;
+    Ref& operator=(const Ref&) = delete;
+    Ref(Ref&& o) noexcept : p(o.p) { o.p = nullptr; }
+    Ref& operator=(Ref&& o) noexcept { if (this != &o) { reset(); p = o.p; o.p = nullptr; } return *this; }
+    ~Ref() { reset(); }
+    void reset(T* x = nullptr) { if (p) p->release(); p = x; }
+    T* operator->() const { return p; }
+    T* get() const { return p; }
+    T* soltar() { T* x = p; p = nullptr; return x; }
+    explicit operator bool() const { return p != nullptr; }
+};
+
+}  // namespace kov::fb::api

@@ -1,0 +1,40 @@
+#include "data/fb/Transacao.h"
+
+#include "data/fb/Api.h"
+#include "data/fb/Conexao.h"
+
+using namespace Firebird;
+
+namespace kov::fb {
+
+Transacao::Transacao(Conexao& c, bool iniciarAgora) : c_(c) {
+    if (iniciarAgora) iniciar();
+}
+
+Transacao::~Transacao() { rollback(); }
+
+void Transacao::iniciar() {
+    if (tr_) return;
+    if (!c_.aberta()) throw ErroBanco("Conexão com o banco de dados não está aberta");
+    static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
+                                        isc_tpb_rec_version, isc_tpb_wait};
+    api::chamar([&](ThrowStatusWrapper& st) { tr_ = c_.anexo()->startTransaction(&st, sizeof tpb, tpb); });
+}
+
+void Transacao::commit() {
+    if (!tr_) return;
+    api::chamar([&](ThrowStatusWrapper& st) { tr_->commit(&st); });
+    tr_ = nullptr;
+}
+
+void Transacao::rollback() {
+    if (!tr_) return;
+    try {
+        api::chamar([&](ThrowStatusWrapper& st) { tr_->rollback(&st); });
+    } catch (...) {
+        tr_->release();
+    }
+    tr_ = nullptr;
+}
+
+}  // namespace kov::fb

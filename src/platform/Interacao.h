@@ -1,0 +1,38 @@
+#pragma once
+// Porta de conversa com o usuário. O núcleo nunca abre diálogos: chama esta interface,
+// que a interface gráfica implementa com caixas de mensagem, o kov-cli com stderr e
+// respostas de linha de comando, e os testes com um dublê que registra cada texto.
+#include <stdexcept>
+#include <string>
+
+namespace kov {
+
+enum class TipoMensagem { Informacao, Aviso, Erro, Confirmacao };
+
+class Interacao {
+public:
+    virtual ~Interacao() = default;
+    // Caixa com um botão Ok.
+    virtual void mensagem(TipoMensagem tipo, const std::string& titulo, const std::string& texto) = 0;
+    // Pergunta Sim/Não; verdadeiro para Sim.
+    virtual bool pergunta(const std::string& titulo, const std::string& texto) = 0;
+    // Caixa de erro padrão da aplicação (erro levantado que encerra o comando atual).
+    virtual void erro(const std::string& texto) { mensagem(TipoMensagem::Erro, "Erro", texto); }
+    virtual std::string escolherPasta(const std::string& titulo, const std::string& inicial) { return {}; }
+    virtual void mostrarStatus(const std::string& texto) {}
+    virtual void limparStatus() {}
+};
+
+// Erro do sistema com o texto exato a mostrar ao usuário.
+class ErroSistema : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Interrupção silenciosa: a mensagem já foi mostrada; as interfaces não exibem nada.
+class Abortar : public std::exception {
+public:
+    const char* what() const noexcept override { return "Operação abortada"; }
+};
+
+}  // namespace kov

@@ -1,0 +1,73 @@
+#include "apoio/BaseTeste.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+#include <random>
+#include <sstream>
+
+#include "data/CriarBase.h"
+
+namespace fs = std::filesystem;
+
+namespace kov::teste {
+
+PastaTemporaria::PastaTemporaria() {
+    std::random_device rd;
+    for (;;) {
+        p_ = fs::temp_directory_path() / ("kov-teste-" + std::to_string(rd()));
+        if (fs::create_directory(p_)) break;
+    }
+    // O servidor (usuário firebird) precisa gravar aqui nos testes em modo servidor
+    fs::permissions(p_, fs::perms::all);
+}
+
+PastaTemporaria::~PastaTemporaria() {
+    std::error_code ec;
+    fs::remove_all(p_, ec);
+}
+
+void copiarBaseModelo(const fs::path& destino) {
+    static std::once_flag uma;
+    static PastaTemporaria* pasta = nullptr;
+    std::call_once(uma, [] {
+        pasta = new PastaTemporaria();  // vive até o fim do processo
+        criarBase((pasta->caminho() / "MODELO.GDB").string());
+    });
+    fs::create_directories(destino.parent_path());
+    fs::copy_file(pasta->caminho() / "MODELO.GDB", destino, fs::copy_options::overwrite_existing);
+    fs::permissions(destino, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                 fs::perms::group_write | fs::perms::others_read | fs::perms::others_write);
+}
+
+InstalacaoTeste::InstalacaoTeste(bool criar) {
+    exe = raiz.caminho() / "EXE";
+    bd = raiz.caminho() / "BD";
+    base = bd / "KOV.GDB";
+    fs::create_directories(exe);
+    fs::create_directories(bd);
+    escreverIni("[KOV]\nDatabase=..\\BD\\KOV.GDB\n");
+    if (criar) copiarBaseModelo(base);
+}
+
+void InstalacaoTeste::escreverIni(const std::string& conteudo) { escreverArquivo(exe / "KOV.ini", conteudo); }
+
+std::string servidorTeste() {
+    const char* s = std::getenv("KOV_SERVIDOR_TESTE");
+    return s ? s : "";
+}
+
+std::string lerArquivo(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+}
+
+void escreverArquivo(const fs::path& p, const std::string& conteudo) {
+    fs::create_directories(p.parent_path());
+    std::ofstream f(p, std::ios::binary | std::ios::trunc);
+    f << conteudo;
+}
+
+}  // namespace kov::teste

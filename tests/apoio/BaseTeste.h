@@ -1,0 +1,39 @@
+#pragma once
+// Apoio aos testes: pasta temporária com uma instalação (EXE/, BD/, KOV.ini) e uma base
+// criada com os scripts distribuídos, aberta com o servidor embutido.
+#include <filesystem>
+#include <string>
+
+namespace kov::teste {
+
+// Pasta temporária apagada no destrutor.
+class PastaTemporaria {
+public:
+    PastaTemporaria();
+    ~PastaTemporaria();
+    const std::filesystem::path& caminho() const { return p_; }
+    std::string str() const { return p_.string(); }
+
+private:
+    std::filesystem::path p_;
+};
+
+// Cria (uma vez por processo) uma base modelo e devolve uma cópia nova em 'destino'.
+// Copiar o arquivo é muito mais rápido do que rodar os scripts a cada teste.
+void copiarBaseModelo(const std::filesystem::path& destino);
+
+// Instalação de teste: <raiz>/EXE/KOV.ini apontando para ../BD/KOV.GDB e a base criada.
+struct InstalacaoTeste {
+    PastaTemporaria raiz;
+    std::filesystem::path exe, bd, base;
+    explicit InstalacaoTeste(bool criarBase = true);
+    void escreverIni(const std::string& conteudo);
+};
+
+// Servidor de teste (KOV_SERVIDOR_TESTE=host, por exemplo "localhost"), ou vazio.
+std::string servidorTeste();
+
+std::string lerArquivo(const std::filesystem::path& p);
+void escreverArquivo(const std::filesystem::path& p, const std::string& conteudo);
+
+}  // namespace kov::teste

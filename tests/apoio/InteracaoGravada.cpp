@@ -1,0 +1,33 @@
+#include "apoio/InteracaoGravada.h"
+
+namespace kov::teste {
+
+void InteracaoGravada::mensagem(TipoMensagem tipo, const std::string& titulo, const std::string& texto) {
+    static const char* nomes[] = {"info", "aviso", "erro", "confirma"};
+    mensagens.push_back({nomes[static_cast<int>(tipo)], titulo, texto});
+}
+
+bool InteracaoGravada::pergunta(const std::string& titulo, const std::string& texto) {
+    mensagens.push_back({"pergunta", titulo, texto});
+    if (respostas.empty()) return true;
+    const bool r = respostas.front();
+    respostas.pop_front();
+    return r;
+}
+
+void InteracaoGravada::mostrarStatus(const std::string& texto) { mensagens.push_back({"status", "", texto}); }
+
+std::vector<std::string> InteracaoGravada::textos() const {
+    std::vector<std::string> v;
+    for (const auto& m : mensagens)
+        if (m.tipo != "status") v.push_back(m.texto);
+    return v;
+}
+
+bool InteracaoGravada::contem(const std::string& texto) const {
+    for (const auto& m : mensagens)
+        if (m.texto == texto) return true;
+    return false;
+}
+
+}  // namespace kov::teste

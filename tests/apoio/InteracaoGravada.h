@@ -1,0 +1,32 @@
+#pragma once
+// Dublê de Interacao para os testes: registra cada mensagem e responde às perguntas
+// com as respostas programadas (Sim quando não há nenhuma).
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/Interacao.h"
+
+namespace kov::teste {
+
+struct MensagemGravada {
+    std::string tipo;  // "info", "aviso", "erro", "confirma", "pergunta", "status"
+    std::string titulo;
+    std::string texto;
+};
+
+class InteracaoGravada : public Interacao {
+public:
+    std::vector<MensagemGravada> mensagens;
+    std::deque<bool> respostas;
+
+    void mensagem(TipoMensagem tipo, const std::string& titulo, const std::string& texto) override;
+    bool pergunta(const std::string& titulo, const std::string& texto) override;
+    void mostrarStatus(const std::string& texto) override;
+
+    // Textos de todas as mensagens (sem os status), na ordem.
+    std::vector<std::string> textos() const;
+    bool contem(const std::string& texto) const;
+};
+
+}  // namespace kov::teste
