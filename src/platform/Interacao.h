@@ -32,7 +32,7 @@ public:
 // Interrupção silenciosa: a mensagem já foi mostrada; as interfaces não exibem nada.
 class Abortar : public std::exception {
 public:
-    const char* what() const noexcept override { return "Operação abortada"; }
+    const char* what() const noexcept override;
 };
 
 }  // namespace kov

@@ -18,7 +18,7 @@ void chamar(const std::function<void(Firebird::ThrowStatusWrapper&)>& f);
 // Texto de um vetor de status do Firebird.
 ErroBanco erroDe(const Firebird::IStatus* status);
 
-// Libera uma interface de referência contada ao sair do escopo.
+// Libera uma interface ao sair do escopo (release nas contadas, dispose nas descartáveis).
 template <class T>
 struct Ref {
     T* p = nullptr;
@@ -29,7 +29,13 @@ struct Ref {
     Ref(Ref&& o) noexcept : p(o.p) { o.p = nullptr; }
     Ref& operator=(Ref&& o) noexcept { if (this != &o) { reset(); p = o.p; o.p = nullptr; } return *this; }
     ~Ref() { reset(); }
-    void reset(T* x = nullptr) { if (p) p->release(); p = x; }
+    void reset(T* x = nullptr) {
+        if (p) {
+            if constexpr (requires(T* t) { t->release(); }) p->release();
+            else p->dispose();
+        }
+        p = x;
+    }
     T* operator->() const { return p; }
     T* get() const { return p; }
     T* soltar() { T* x = p; p = nullptr; return x; }

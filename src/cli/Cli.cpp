@@ -1,0 +1,139 @@
+#include "cli/Cli.h"
+
+#include <iostream>
+#include <map>
+
+#include "data/CriarBase.h"
+#include "data/dmPrincipal.h"
+#include "data/untUtils.h"
+#include "platform/Interacao.h"
+
+namespace kov::cli {
+
+namespace {
+
+const char* AJUDA =
+    "kov-cli - PRELO/KOV sem interface gráfica\n"
+    "\n"
+    "Uso: kov-cli VERBO [ARGUMENTOS]\n"
+    "\n"
+    "Verbos:\n"
+    "  --help, ajuda                 mostra esta ajuda\n"
+    "  criar-base CAMINHO            cria uma base nova a partir dos scripts do programa\n"
+    "                                (recusa sobrescrever um arquivo existente)\n"
+    "  versao                        versão do programa, versão da base, ano base e caminho da base\n"
+    "  parametro NOME [VALOR]        lê o parâmetro NOME da tabela PARAMETROS ou grava VALOR nele\n"
+    "                                (o ano base é o parâmetro ANOEXERCICIO)\n"
+    "\n"
+    "A base usada é a do KOV.ini que está na pasta do kov-cli (chave Database da seção KOV).\n"
+    "Falhas são escritas em stderr e o código de saída é diferente de zero.\n";
+
+// Conversa pela linha de comando: mensagens em stderr; perguntas respondidas "sim"
+// (o usuário pediu o comando) salvo quando a resposta padrão é configurada.
+class InteracaoCli : public Interacao {
+public:
+    explicit InteracaoCli(std::ostream& err) : err_(err) {}
+    void mensagem(TipoMensagem tipo, const std::string& titulo, const std::string& texto) override {
+        if (tipo == TipoMensagem::Erro || tipo == TipoMensagem::Aviso) falhas_++;
+        err_ << paraTerminal(texto) << "\n";
+    }
+    bool pergunta(const std::string& titulo, const std::string& texto) override {
+        err_ << paraTerminal(texto) << " [Sim]\n";
+        return true;
+    }
+    void erro(const std::string& texto) override {
+        falhas_++;
+        err_ << paraTerminal(texto) << "\n";
+    }
+    int falhas() const { return falhas_; }
+
+    // "\r\n" e "\r" dos textos do sistema viram quebras de linha no terminal.
+    static std::string paraTerminal(const std::string& t) {
+        std::string s;
+        for (size_t i = 0; i < t.size(); ++i) {
+            if (t[i] == '\r') {
+                s += '\n';
+                if (i + 1 < t.size() && t[i + 1] == '\n') ++i;
+            } else {
+                s += t[i];
+            }
+        }
+        return s;
+    }
+
+private:
+    std::ostream& err_;
+    int falhas_ = 0;
+};
+
+// Abre o módulo de dados como o programa faz ao iniciar; falso se não ficou utilizável.
+bool abrirModulo(Tdm& dm, InteracaoCli& ui) {
+    dm.DataModuleCreate();
+    return dm.conectado() && !dm.terminacaoSolicitada() && ui.falhas() == 0;
+}
+
+int verboCriarBase(const std::vector<std::string>& a, std::ostream& out, std::ostream& err) {
+    if (a.size() != 2) {
+        err << "Uso: kov-cli criar-base CAMINHO\n";
+        return 2;
+    }
+    criarBase(a[1]);
+    out << "Base criada: " << a[1] << "\n";
+    return 0;
+}
+
+int verboVersao(const std::vector<std::string>& a, std::ostream& out, std::ostream& err, const std::string& dir) {
+    InteracaoCli ui(err);
+    Tdm dm(ui, dir);
+    out << "Programa: " << VersaoSistema(dm.ConfigApp) << "\n";
+    if (!abrirModulo(dm, ui)) return 1;
+    out << "Base: " << dm.LerVersaoBanco() << "\n";
+    out << "Ano Base: " << dm.LerParametro("ANOEXERCICIO") << "\n";
+    out << "Caminho Banco: " << dm.caminhoBanco() << "\n";
+    return 0;
+}
+
+int verboParametro(const std::vector<std::string>& a, std::ostream& out, std::ostream& err, const std::string& dir) {
+    if (a.size() < 2 || a.size() > 3) {
+        err << "Uso: kov-cli parametro NOME [VALOR]\n";
+        return 2;
+    }
+    InteracaoCli ui(err);
+    Tdm dm(ui, dir);
+    if (!abrirModulo(dm, ui)) return 1;
+    if (a.size() == 3) {
+        dm.GravarParametro(a[1], a[2]);
+    } else {
+        out << dm.LerParametro(a[1]) << "\n";
+    }
+    return 0;
+}
+
+}  // namespace
+
+int executar(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const std::string& dir) {
+    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "ajuda") {
+        (args.empty() ? err : out) << AJUDA;
+        return args.empty() ? 2 : 0;
+    }
+    try {
+        const std::string& v = args[0];
+        if (v == "criar-base") return verboCriarBase(args, out, err);
+        if (v == "versao") return verboVersao(args, out, err, dir);
+        if (v == "parametro") return verboParametro(args, out, err, dir);
+        err << "Verbo desconhecido: " << v << "\nUse kov-cli --help para ver os verbos.\n";
+        return 2;
+    } catch (const Abortar&) {
+        return 1;
+    } catch (const std::exception& e) {
+        err << InteracaoCli::paraTerminal(e.what()) << "\n";
+        return 1;
+    }
+}
+
+int executar(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return executar(args, std::cout, std::cerr);
+}
+
+}  // namespace kov::cli

@@ -1,0 +1,244 @@
+#include "data/dmPrincipal.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include "data/fb/Comando.h"
+#include "data/fb/ErroBanco.h"
+#include "data/fb/Transacao.h"
+#include "data/untUtils.h"
+#include "platform/Interacao.h"
+#include "platform/ServicoBanco.h"
+
+namespace kov {
+
+namespace {
+
+std::string maiusculas(std::string s) {
+    for (auto& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+bool caminhoDeServidor(const std::string& c) {
+    const auto p = c.find(':');
+    return p != std::string::npos && p > 1;
+}
+
+std::optional<int> inteiroOuNulo(const fb::Valor& v) {
+    if (v.nulo()) return std::nullopt;
+    return static_cast<int>(v.inteiro());
+}
+
+}  // namespace
+
+std::string ResolverCaminhoBanco(const std::string& database, const std::string& diretorioPrograma) {
+    std::string c = database;
+    std::replace(c.begin(), c.end(), '\\', '/');
+    if (c.empty() || caminhoDeServidor(c)) return c;
+    std::filesystem::path p(c);
+    if (p.is_relative()) p = std::filesystem::path(diretorioPrograma) / p;
+    return p.lexically_normal().string();
+}
+
+Tdm::Tdm(Interacao& ui, std::string diretorioPrograma) : ui_(ui), dirPrograma_(std::move(diretorioPrograma)) {
+    if (dirPrograma_.empty()) dirPrograma_ = DiretorioAplicacao();
+    dirPrograma_ = IncluirBarra(dirPrograma_);
+}
+
+Tdm::~Tdm() {
+    if (MainConnection.aberta()) MainConnectionBeforeDisconnect();
+    MainConnection.fechar();
+}
+
+std::string Tdm::arquivoIni() const { return dirPrograma_ + ConfigApp.SiglaSistema + ".ini"; }
+
+void Tdm::DataModuleCreate() {
+    try {
+        FecharReferencias();
+        if (MainConnection.aberta()) MainConnectionBeforeDisconnect();
+        MainConnection.fechar();
+        database_ = LerIni(arquivoIni(), ConfigApp.SiglaSistema, "Database");
+        caminho_ = ResolverCaminhoBanco(database_, dirPrograma_);
+        abrirConexao();
+    } catch (const std::exception& e) {
+        ui_.erro("Erro na abertura da base : \r\n" + std::string(e.what()));
+        return;
+    }
+    try {
+        AtualizarBaseDados();
+    } catch (const std::exception& e) {
+        ui_.erro(e.what());
+        return;
+    }
+    if (terminar_) return;
+    try {
+        AbrirReferencias();
+    } catch (const std::exception& e) {
+        ui_.erro(e.what());
+    }
+}
+
+void Tdm::abrirConexao() {
+    fb::ParametrosConexao p;
+    p.banco = caminho_;
+    MainConnection.abrir(p);
+}
+
+void Tdm::DefinirConexao(bool abrir) {
+    if (abrir) {
+        if (!MainConnection.aberta()) abrirConexao();
+    } else if (MainConnection.aberta()) {
+        MainConnectionBeforeDisconnect();
+        MainConnection.fechar();
+    }
+}
+
+void Tdm::MainConnectionBeforeDisconnect() { FecharReferencias(); }
+
+bool Tdm::ServicoFirebird(int acao) { return kov::ServicoFirebird(acao); }
+
+std::string Tdm::LerParametro(const std::string& nome) {
+    fb::Transacao tr(MainConnection);
+    fb::Comando q(tr, "SELECT * FROM PARAMETROS");
+    const std::string alvo = maiusculas(nome);
+    while (q.proximo())
+        if (maiusculas(q["CAMPO"].texto()) == alvo) return q["VALOR"].texto();
+    return {};
+}
+
+void Tdm::GravarParametro(const std::string& nome, const std::string& valor) {
+    try {
+        fb::Transacao tr(MainConnection);
+        fb::Comando atualiza(tr, "UPDATE PARAMETROS SET VALOR = :VALOR WHERE UPPER(CAMPO) = UPPER(:CAMPO)");
+        atualiza.param("VALOR", valor).param("CAMPO", nome);
+        atualiza.executar();
+        fb::Comando existe(tr, "SELECT COUNT(*) FROM PARAMETROS WHERE UPPER(CAMPO) = UPPER(:CAMPO)");
+        existe.param("CAMPO", nome);
+        existe.proximo();
+        if (existe.coluna(0).inteiro() == 0) {
+            fb::Comando insere(tr, "INSERT INTO PARAMETROS (CAMPO, VALOR) VALUES (:CAMPO, :VALOR)");
+            insere.param("CAMPO", nome).param("VALOR", valor);
+            insere.executar();
+        }
+        tr.commit();
+    } catch (const std::exception& e) {
+        throw ErroSistema("Erro ao gravar parâmetro\r\n" + std::string(e.what()));
+    }
+}
+
+std::string Tdm::LerVersaoBanco() {
+    fb::Transacao tr(MainConnection);
+    fb::Comando q(tr, "SELECT VALOR FROM PARAMETROS WHERE CAMPO = 'VERSAO'");
+    if (q.proximo()) return q["VALOR"].texto();
+    return {};
+}
+
+void Tdm::AtualizarBaseDados() {
+    // Só a versão desta edição é aceita: nada roda sobre um esquema que o programa não conhece.
+    std::string versao;
+    try {
+        versao = LerVersaoBanco();
+    } catch (const fb::ErroBanco&) {
+        versao.clear();  // base sem PARAMETROS: versão desconhecida
+    }
+    if (versao != ConfigApp.Versao) {
+        ui_.mensagem(TipoMensagem::Aviso, "Atenção",
+                     "Versão do Sistema (" + ConfigApp.Versao + ") incompatível com a versão do banco de dados (" +
+                         versao + "). " + "\r" + "Não é possível executar o PRELO." + "\r" +
+                         "Contacte o suporte da DRU.");
+        terminar_ = true;
+        DefinirConexao(false);
+    }
+}
+
+void Tdm::FecharReferencias() { ref.fechar(); }
+
+void Tdm::AbrirReferencias() {
+    TabelasReferencia r;
+    fb::Transacao tr(MainConnection);
+    {
+        fb::Comando q(tr, "SELECT * FROM TIPOCONTRIBUINTE");
+        while (q.proximo())
+            r.cdsTipoContribuinte.push_back({static_cast<int>(q["TIPOCONTRIBUINTE_ID"].inteiro()), q["TITULO"].texto()});
+    }
+    {
+        fb::Comando q(tr, "SELECT * FROM TIPOOPERACAO");
+        while (q.proximo())
+            r.cdsTipoOperacao.push_back({static_cast<int>(q["TIPOOPERACAO_ID"].inteiro()), q["DESCRICAO"].texto()});
+    }
+    {
+        fb::Comando q(tr,
+                      "SELECT TRANSMISSAO_ID, DOCUMENTO_ID, HORA, DATA, PROTOCOLO, TIPOTRANSMISSAO, STATUS "
+                      "FROM TRANSMISSAO ORDER BY DATA, HORA");
+        while (q.proximo()) {
+            LinhaTransmissao t;
+            t.TRANSMISSAO_ID = static_cast<int>(q["TRANSMISSAO_ID"].inteiro());
+            t.DOCUMENTO_ID = inteiroOuNulo(q["DOCUMENTO_ID"]);
+            t.HORA = q["HORA"].texto();
+            if (!q["DATA"].nulo()) t.DATA = q["DATA"].data();
+            t.PROTOCOLO = q["PROTOCOLO"].texto();
+            t.TIPOTRANSMISSAO = q["TIPOTRANSMISSAO"].texto();
+            t.STATUS = inteiroOuNulo(q["STATUS"]);
+            r.cdsTransmissao.push_back(std::move(t));
+        }
+    }
+    {
+        fb::Comando q(tr, "SELECT * FROM UF");
+        while (q.proximo()) r.cdsUF.push_back({q["UF_ID"].texto(), q["DESCRICAO"].texto()});
+    }
+    {
+        fb::Comando q(tr, "SELECT * FROM CNAEF ORDER BY CNAEF_ID,DESMEMBRAMENTO");
+        while (q.proximo())
+            r.cdsCNAEF.push_back({q["CNAEF_ID"].texto(), q["DESMEMBRAMENTO"].texto(), q["DESCRICAO"].texto(),
+                                  q["DATA_INICIO"].data(), q["DATA_FIM"].data()});
+    }
+    {
+        fb::Comando q(tr, "SELECT * FROM MUNICIPIO ORDER BY DESCRICAO");
+        while (q.proximo())
+            r.cdsMunicipio.push_back({static_cast<int>(q["CODDRUMUNICIPIO"].inteiro()),
+                                      static_cast<int>(q["MUNICIPIO_ID"].inteiro()), q["DESCRICAO"].texto()});
+    }
+    {
+        fb::Comando q(tr, "SELECT * FROM REGIME");
+        while (q.proximo())
+            r.cdsRegime.push_back({static_cast<int>(q["REGIME_ID"].inteiro()), inteiroOuNulo(q["CODIGO"]),
+                                   q["DESCRICAO"].texto(), q["PERCENTUAL"].dinheiro()});
+    }
+    {
+        fb::Comando q(tr, "SELECT * FROM STATUSDOC");
+        while (q.proximo())
+            r.cdsStatusDoc.push_back({static_cast<int>(q["STATUSDOC_ID"].inteiro()), q["DESCRICAO"].texto()});
+    }
+    {
+        fb::Comando q(tr, "SELECT * FROM CONSISTENCIAS");
+        while (q.proximo())
+            r.cdsConsistencias.push_back({q["ERRO"].texto(), q["PAGINA"].texto(), q["ABA"].texto(), q["CAMPO"].texto(),
+                                          q["MENSAGEM"].texto(), q["DICA"].texto(), q["FORMULARIO"].texto()});
+    }
+    {
+        fb::Comando q(tr, "SELECT * FROM TIPORECOLHIMENTO");
+        while (q.proximo())
+            r.cdsTipoRecolhimento.push_back(
+                {static_cast<int>(q["TIPORECOLHIMENTO_ID"].inteiro()), q["DESCRICAO"].texto()});
+    }
+    tr.commit();
+    r.abertas = true;
+    ref = std::move(r);
+}
+
+std::vector<LinhaCNAEF> Tdm::CNAEFDoAnoBase() {
+    std::vector<LinhaCNAEF> v;
+    int ano = 0;
+    try {
+        ano = std::stoi(LerParametro("ANOEXERCICIO"));
+    } catch (...) {
+        return v;
+    }
+    const fb::Data d{std::chrono::year(ano + 1), std::chrono::January, std::chrono::day(1)};
+    for (const auto& c : ref.cdsCNAEF)
+        if (c.DATA_INICIO <= d && c.DATA_FIM >= d) v.push_back(c);
+    return v;
+}
+
+}  // namespace kov

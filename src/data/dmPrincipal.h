@@ -1,0 +1,80 @@
+#pragma once
+// O módulo de dados: dono da única conexão com a base, da configuração e das tabelas de
+// referência. Vive durante toda a execução do programa.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/ConfigApp.h"
+#include "data/Referencia.h"
+#include "data/fb/Conexao.h"
+
+namespace kov {
+
+class Interacao;
+
+class Tdm {
+public:
+    // 'diretorioPrograma' é a pasta do executável (com barra final); vazio usa a real.
+    explicit Tdm(Interacao& ui, std::string diretorioPrograma = {});
+    ~Tdm();
+    Tdm(const Tdm&) = delete;
+    Tdm& operator=(const Tdm&) = delete;
+
+    TConfigApp ConfigApp;
+
+    // Rotina de criação: lê KOV.ini, conecta, verifica a versão da base e abre as tabelas
+    // de referência. Falhas são mostradas pela Interacao; o programa continua sem conexão.
+    void DataModuleCreate();
+
+    // Verdadeiro quando a verificação da base pediu o encerramento do programa.
+    bool terminacaoSolicitada() const { return terminar_; }
+    bool conectado() const { return MainConnection.aberta(); }
+    // Valor do parâmetro Database lido do KOV.ini, como foi escrito.
+    const std::string& parametroDatabase() const { return database_; }
+    // Caminho entregue ao Firebird (relativo resolvido contra a pasta do programa).
+    const std::string& caminhoBanco() const { return caminho_; }
+    const std::string& diretorioPrograma() const { return dirPrograma_; }
+    std::string arquivoIni() const;
+
+    // Abre (true) ou fecha (false) a conexão principal.
+    void DefinirConexao(bool abrir);
+    // Pede ao serviço do servidor Firebird local para parar (0) ou iniciar (1).
+    bool ServicoFirebird(int acao);
+
+    std::string LerParametro(const std::string& nome);
+    void GravarParametro(const std::string& nome, const std::string& valor);
+
+    // Verificação da versão da base antes de qualquer uso.
+    void AtualizarBaseDados();
+    std::string LerVersaoBanco();
+
+    // Tabelas de referência abertas depois da verificação.
+    TabelasReferencia ref;
+    void AbrirReferencias();
+    void FecharReferencias();
+    // Códigos CNAE-F válidos em 1º de janeiro do ano seguinte ao ano base.
+    std::vector<LinhaCNAEF> CNAEFDoAnoBase();
+
+    // Marcador das linhas novas de outras entradas por município ('S' ou 'N').
+    std::string MudancaMunicipioPadrao = "N";
+
+    fb::Conexao MainConnection;
+    Interacao& ui() { return ui_; }
+
+private:
+    void abrirConexao();
+    void MainConnectionBeforeDisconnect();
+
+    Interacao& ui_;
+    std::string dirPrograma_;
+    std::string database_;
+    std::string caminho_;
+    bool terminar_ = false;
+};
+
+// Resolve o valor de Database do KOV.ini: barras invertidas viram "/", um caminho local
+// relativo é tomado a partir da pasta do programa; "host:caminho" e vazio ficam como estão.
+std::string ResolverCaminhoBanco(const std::string& database, const std::string& diretorioPrograma);
+
+}  // namespace kov

@@ -1,0 +1,7 @@
+#include "platform/Interacao.h"
+
+namespace kov {
+
+const char* Abortar::what() const noexcept { return "Operação abortada"; }
+
+}  // namespace kov
