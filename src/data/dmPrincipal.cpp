@@ -99,7 +99,7 @@ void Tdm::MainConnectionBeforeDisconnect() { FecharReferencias(); }
 bool Tdm::ServicoFirebird(int acao) { return kov::ServicoFirebird(acao); }
 
 std::string Tdm::LerParametro(const std::string& nome) {
-    fb::Transacao tr(MainConnection);
+    auto tr = fb::Transacao::leitura(MainConnection);
     fb::Comando q(tr, "SELECT * FROM PARAMETROS");
     const std::string alvo = maiusculas(nome);
     while (q.proximo())
@@ -128,7 +128,7 @@ void Tdm::GravarParametro(const std::string& nome, const std::string& valor) {
 }
 
 std::string Tdm::LerVersaoBanco() {
-    fb::Transacao tr(MainConnection);
+    auto tr = fb::Transacao::leitura(MainConnection);
     fb::Comando q(tr, "SELECT VALOR FROM PARAMETROS WHERE CAMPO = 'VERSAO'");
     if (q.proximo()) return q["VALOR"].texto();
     return {};
@@ -156,7 +156,7 @@ void Tdm::FecharReferencias() { ref.fechar(); }
 
 void Tdm::AbrirReferencias() {
     TabelasReferencia r;
-    fb::Transacao tr(MainConnection);
+    auto tr = fb::Transacao::leitura(MainConnection);
     {
         fb::Comando q(tr, "SELECT * FROM TIPOCONTRIBUINTE");
         while (q.proximo())

@@ -37,3 +37,31 @@ std::string lerArquivo(const std::filesystem::path& p);
 void escreverArquivo(const std::filesystem::path& p, const std::string& conteudo);
 
 }  // namespace kov::teste
+
+namespace kov::teste {
+
+// Endereço da base para a suíte em execução: caminho simples (servidor embutido) ou,
+// na suíte de servidor, "host:caminho" no servidor de teste.
+inline std::string enderecoBanco(const std::filesystem::path& p) {
+#ifdef KOV_SUITE_SERVIDOR
+    return servidorTeste() + ":" + p.string();
+#else
+    return p.string();
+#endif
+}
+
+}  // namespace kov::teste
+
+namespace kov::teste {
+
+// KOV.ini da instalação de teste para a suíte em execução.
+inline std::string iniDaSuite(const InstalacaoTeste& i) {
+#ifdef KOV_SUITE_SERVIDOR
+    return "[KOV]\nDatabase=" + enderecoBanco(i.base) + "\n";
+#else
+    (void)i;
+    return "[KOV]\r\nDatabase=..\\BD\\KOV.GDB\r\n";
+#endif
+}
+
+}  // namespace kov::teste

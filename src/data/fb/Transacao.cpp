@@ -7,7 +7,7 @@ using namespace Firebird;
 
 namespace kov::fb {
 
-Transacao::Transacao(Conexao& c, bool iniciarAgora) : c_(c) {
+Transacao::Transacao(Conexao& c, bool iniciarAgora, Modo modo) : c_(c), modo_(modo) {
     if (iniciarAgora) iniciar();
 }
 
@@ -16,8 +16,9 @@ Transacao::~Transacao() { rollback(); }
 void Transacao::iniciar() {
     if (tr_) return;
     if (!c_.aberta()) throw ErroBanco("Conexão com o banco de dados não está aberta");
-    static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
-                                        isc_tpb_rec_version, isc_tpb_wait};
+    const unsigned char tpb[] = {isc_tpb_version3,
+                                 static_cast<unsigned char>(modo_ == Modo::Leitura ? isc_tpb_read : isc_tpb_write),
+                                 isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_wait};
     api::chamar([&](ThrowStatusWrapper& st) { tr_ = c_.anexo()->startTransaction(&st, sizeof tpb, tpb); });
 }
 

@@ -9,10 +9,14 @@ class Conexao;
 
 class Transacao {
 public:
-    explicit Transacao(Conexao& c, bool iniciar = true);
+    enum class Modo { Escrita, Leitura };
+    explicit Transacao(Conexao& c, bool iniciar = true, Modo modo = Modo::Escrita);
+    // Transação só de leitura: não grava nada na base além dos contadores do cabeçalho.
+    static Transacao leitura(Conexao& c) { return Transacao(c, true, Modo::Leitura); }
     ~Transacao();
     Transacao(const Transacao&) = delete;
     Transacao& operator=(const Transacao&) = delete;
+    Transacao(Transacao&& o) noexcept : c_(o.c_), tr_(o.tr_), modo_(o.modo_) { o.tr_ = nullptr; }
 
     void iniciar();
     void commit();
@@ -25,6 +29,7 @@ public:
 private:
     Conexao& c_;
     Firebird::ITransaction* tr_ = nullptr;
+    Modo modo_;
 };
 
 }  // namespace kov::fb
