@@ -1,4 +1,5 @@
 # Gera um .cpp com o conteúdo de cada script SQL da base, em ordem.
+string(REPLACE "|" ";" ARQUIVOS "${ARQUIVOS}")
 set(conteudo "// Gerado na compilação a partir de db/. Não editar.\n#include \"data/ScriptsBase.h\"\nnamespace kov {\nnamespace {\n")
 set(lista "")
 set(i 0)

@@ -30,6 +30,12 @@ std::set<size_t> definirVersao(const std::string& banco, const std::string& vers
     std::set<size_t> paginas;
     while (tip.proximo()) paginas.insert(static_cast<size_t>(tip.coluna(0).inteiro()));
     tr.commit();
+    // Lê a tabela de novo para a coleta de lixo da versão antiga acontecer aqui, e não
+    // ser confundida com uma gravação do programa
+    fb::Transacao tr2(c);
+    fb::Comando q(tr2, "SELECT COUNT(*) FROM PARAMETROS");
+    q.proximo();
+    tr2.commit();
     return paginas;
 }
 
