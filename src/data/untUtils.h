@@ -18,7 +18,9 @@ std::string TituloSistema(const TConfigApp& c);   // "PRELO - Versão " + Versao
 
 std::string DiretorioAplicacao();       // pasta do executável, com barra final
 std::string DiretorioTempAplicacao();   // DiretorioAplicacao() + "temp/" (não cria)
-std::string DiretorioTemp();            // DiretorioAplicacao() + "Temp/", criada com as pastas que faltarem
+// DiretorioAplicacao() + "temp/", criada com as pastas que faltarem. No Windows "Temp\" e
+// "temp\" eram a mesma pasta; no Linux as duas funções usam a mesma "temp/".
+std::string DiretorioTemp();
 
 // Acrescenta a barra final, salvo em texto vazio ou que já termina em "/" ou "\".
 std::string IncluirBarra(const std::string& pasta);
