@@ -21,7 +21,7 @@ struct TConfigApp {
     std::string ArquivoLog;    // arquivo de texto associado: pasta do programa + nome
 };
 
-// Regra do "setter" de NomeArqLog (Parte 1.2): guarda o nome, zera o contador de linhas e,
+// Regra da troca de NomeArqLog: guarda o nome, zera o contador de linhas e,
 // só quando GeraLog está ligado e MaxNumLinhas não é 0:
 //   - nome aparado vazio: mostra "Não foi informado o nome do arquivo de Log de controle
 //     da aplicação!" e desliga GeraLog;

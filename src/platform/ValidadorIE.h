@@ -1,6 +1,6 @@
 #pragma once
 // Validador de inscrição estadual ligado ao programa. Substitui a biblioteca externa
-// DllInscE32.Dll da especificação (ponto de entrada ConsisteInscricaoEstadual): dois
+// DllInscE32.Dll (ponto de entrada ConsisteInscricaoEstadual): dois
 // textos entram (inscrição e sigla do estado) e 0 sai para inscrição válida.
 // A regra dos dígitos verificadores está descrita no início de ValidadorIE.cpp.
 #include <string>

@@ -1,4 +1,4 @@
-// Testes do componente de configuração (TConfigApp, Parte 1.2).
+// Testes do componente de configuração (TConfigApp).
 #include "data/ConfigApp.h"
 
 #include <gtest/gtest.h>

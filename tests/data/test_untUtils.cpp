@@ -1,4 +1,4 @@
-// Testes das rotinas auxiliares (untUtils, Parte 1.2).
+// Testes das rotinas auxiliares (untUtils).
 #include "data/untUtils.h"
 
 #include <gtest/gtest.h>
