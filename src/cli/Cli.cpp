@@ -1,6 +1,8 @@
 #include "cli/Cli.h"
 
+#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <map>
 
 #include "data/CriarBase.h"
@@ -19,8 +21,11 @@ const char* AJUDA =
     "\n"
     "Verbos:\n"
     "  --help, ajuda                 mostra esta ajuda\n"
-    "  criar-base CAMINHO            cria uma base nova a partir dos scripts do programa\n"
-    "                                (recusa sobrescrever um arquivo existente)\n"
+    "  criar-base CAMINHO [--scripts ARQ.sql...]\n"
+    "                                cria uma base nova a partir dos scripts do programa, ou dos\n"
+    "                                scripts indicados (recusa sobrescrever um arquivo existente)\n"
+    "  atualizar-base [CAMINHO]      confere a versão da base e a atualiza até a versão do programa,\n"
+    "                                guardando antes uma cópia do arquivo ao lado dele\n"
     "  versao                        versão do programa, versão da base, ano base e caminho da base\n"
     "  parametro NOME [VALOR]        lê o parâmetro NOME da tabela PARAMETROS ou grava VALOR nele\n"
     "                                (o ano base é o parâmetro ANOEXERCICIO)\n"
@@ -37,6 +42,7 @@ public:
         if (tipo == TipoMensagem::Erro || tipo == TipoMensagem::Aviso) falhas_++;
         err_ << paraTerminal(texto) << "\n";
     }
+    void mostrarStatus(const std::string& texto) override { err_ << paraTerminal(texto) << "\n"; }
     bool pergunta(const std::string& titulo, const std::string& texto) override {
         err_ << paraTerminal(texto) << " [Sim]\n";
         return true;
@@ -73,12 +79,42 @@ bool abrirModulo(Tdm& dm, InteracaoCli& ui) {
 }
 
 int verboCriarBase(const std::vector<std::string>& a, std::ostream& out, std::ostream& err) {
-    if (a.size() != 2) {
-        err << "Uso: kov-cli criar-base CAMINHO\n";
+    const bool comScripts = a.size() > 3 && a[2] == "--scripts";
+    if (a.size() != 2 && !comScripts) {
+        err << "Uso: kov-cli criar-base CAMINHO [--scripts ARQ.sql...]\n";
         return 2;
     }
-    criarBase(a[1]);
+    if (comScripts) {
+        std::vector<ScriptArquivo> scripts;
+        for (size_t i = 3; i < a.size(); ++i) {
+            std::ifstream f(a[i], std::ios::binary);
+            if (!f) {
+                err << "Arquivo não encontrado: " << a[i] << "\n";
+                return 1;
+            }
+            std::stringstream ss;
+            ss << f.rdbuf();
+            scripts.push_back({a[i], ss.str()});
+        }
+        criarBase(a[1], scripts);
+    } else {
+        criarBase(a[1]);
+    }
     out << "Base criada: " << a[1] << "\n";
+    return 0;
+}
+
+int verboAtualizarBase(const std::vector<std::string>& a, std::ostream& out, std::ostream& err,
+                       const std::string& dir) {
+    if (a.size() > 2) {
+        err << "Uso: kov-cli atualizar-base [CAMINHO]\n";
+        return 2;
+    }
+    InteracaoCli ui(err);
+    Tdm dm(ui, dir);
+    if (a.size() == 2) dm.definirBanco(a[1]);
+    if (!abrirModulo(dm, ui)) return 1;
+    out << "Base na versão " << dm.LerVersaoBanco() << ": " << dm.caminhoBanco() << "\n";
     return 0;
 }
 
@@ -120,6 +156,7 @@ int executar(const std::vector<std::string>& args, std::ostream& out, std::ostre
         const std::string& v = args[0];
         if (v == "criar-base") return verboCriarBase(args, out, err);
         if (v == "versao") return verboVersao(args, out, err, dir);
+        if (v == "atualizar-base") return verboAtualizarBase(args, out, err, dir);
         if (v == "parametro") return verboParametro(args, out, err, dir);
         err << "Verbo desconhecido: " << v << "\nUse kov-cli --help para ver os verbos.\n";
         return 2;

@@ -18,6 +18,13 @@ bool caminhoLocal(const std::string& c) {
 }  // namespace
 
 void criarBase(const std::string& caminho, const std::function<void(const std::string&)>& progresso) {
+    std::vector<ScriptArquivo> scripts;
+    for (const auto& s : scriptsBase()) scripts.push_back({std::string(s.nome), std::string(s.texto)});
+    criarBase(caminho, scripts, progresso);
+}
+
+void criarBase(const std::string& caminho, const std::vector<ScriptArquivo>& scripts,
+               const std::function<void(const std::string&)>& progresso) {
     if (caminho.empty()) throw ErroSistema("Informe o caminho da base a criar.");
     if (caminhoLocal(caminho) && std::filesystem::exists(caminho))
         throw ErroSistema("O arquivo \"" + caminho + "\" já existe e não será sobrescrito.");
@@ -30,9 +37,9 @@ void criarBase(const std::string& caminho, const std::function<void(const std::s
     p.banco = caminho;
     c.criar(p);
     try {
-        for (const auto& s : scriptsBase()) {
-            if (progresso) progresso(std::string(s.nome));
-            executarScript(c, std::string(s.nome), std::string(s.texto));
+        for (const auto& s : scripts) {
+            if (progresso) progresso(s.nome);
+            executarScript(c, s.nome, s.texto);
         }
     } catch (...) {
         try {

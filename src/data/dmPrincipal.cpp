@@ -58,8 +58,13 @@ void Tdm::DataModuleCreate() {
         FecharReferencias();
         if (MainConnection.aberta()) MainConnectionBeforeDisconnect();
         MainConnection.fechar();
-        database_ = LerIni(arquivoIni(), ConfigApp.SiglaSistema, "Database");
-        caminho_ = ResolverCaminhoBanco(database_, dirPrograma_);
+        if (bancoForcado_.empty()) {
+            database_ = LerIni(arquivoIni(), ConfigApp.SiglaSistema, "Database");
+            caminho_ = ResolverCaminhoBanco(database_, dirPrograma_);
+        } else {
+            database_ = bancoForcado_;
+            caminho_ = ResolverCaminhoBanco(bancoForcado_, dirPrograma_);
+        }
         abrirConexao();
     } catch (const std::exception& e) {
         ui_.erro("Erro na abertura da base : \r\n" + std::string(e.what()));
@@ -68,7 +73,10 @@ void Tdm::DataModuleCreate() {
     try {
         AtualizarBaseDados();
     } catch (const std::exception& e) {
+        // Nada roda sobre uma base que não chegou à versão do programa
         ui_.erro(e.what());
+        terminar_ = true;
+        DefinirConexao(false);
         return;
     }
     if (terminar_) return;
@@ -124,31 +132,6 @@ void Tdm::GravarParametro(const std::string& nome, const std::string& valor) {
         tr.commit();
     } catch (const std::exception& e) {
         throw ErroSistema("Erro ao gravar parâmetro\r\n" + std::string(e.what()));
-    }
-}
-
-std::string Tdm::LerVersaoBanco() {
-    auto tr = fb::Transacao::leitura(MainConnection);
-    fb::Comando q(tr, "SELECT VALOR FROM PARAMETROS WHERE CAMPO = 'VERSAO'");
-    if (q.proximo()) return q["VALOR"].texto();
-    return {};
-}
-
-void Tdm::AtualizarBaseDados() {
-    // Só a versão desta edição é aceita: nada roda sobre um esquema que o programa não conhece.
-    std::string versao;
-    try {
-        versao = LerVersaoBanco();
-    } catch (const fb::ErroBanco&) {
-        versao.clear();  // base sem PARAMETROS: versão desconhecida
-    }
-    if (versao != ConfigApp.Versao) {
-        ui_.mensagem(TipoMensagem::Aviso, "Atenção",
-                     "Versão do Sistema (" + ConfigApp.Versao + ") incompatível com a versão do banco de dados (" +
-                         versao + "). " + "\r" + "Não é possível executar o PRELO." + "\r" +
-                         "Contacte o suporte da DRU.");
-        terminar_ = true;
-        DefinirConexao(false);
     }
 }
 

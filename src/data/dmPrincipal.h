@@ -9,6 +9,8 @@
 #include "data/Referencia.h"
 #include "data/fb/Conexao.h"
 
+namespace kov::fb { class Transacao; }
+
 namespace kov {
 
 class Interacao;
@@ -45,9 +47,19 @@ public:
     std::string LerParametro(const std::string& nome);
     void GravarParametro(const std::string& nome, const std::string& valor);
 
-    // Verificação da versão da base antes de qualquer uso.
+    // Verificação da versão e atualização da base, passo a passo, até a versão do programa.
+    // Antes da primeira mudança guarda uma cópia do arquivo ao lado dele.
     void AtualizarBaseDados();
     std::string LerVersaoBanco();
+    bool VerificarParametros();
+    // Junta nas colunas "outras" os valores das cinco exclusões que os totais não usam mais.
+    void ConsolidarExclusoesOutras(fb::Transacao& tr);
+    // Cópia de segurança feita antes da atualização (vazio quando não houve atualização).
+    const std::string& copiaAntesDaAtualizacao() const { return copia_; }
+    // Usa outra base no lugar da indicada no KOV.ini (kov-cli atualizar-base CAMINHO).
+    void definirBanco(const std::string& caminho) { bancoForcado_ = caminho; }
+    // Pasta onde ficam a base e os arquivos compactados da tabela CNAE.
+    std::string pastaBanco() const;
 
     // Tabelas de referência abertas depois da verificação.
     TabelasReferencia ref;
@@ -64,6 +76,10 @@ public:
 
 private:
     void abrirConexao();
+    bool executarPasso(const struct PassoEscada& p);
+    bool AtualizarVersao70004();
+    void fazerCopiaSeguranca(const std::string& versao);
+    std::string comCopia(const std::string& texto) const;
     void MainConnectionBeforeDisconnect();
 
     Interacao& ui_;
@@ -71,6 +87,8 @@ private:
     std::string database_;
     std::string caminho_;
     bool terminar_ = false;
+    std::string copia_;
+    std::string bancoForcado_;
 };
 
 // Resolve o valor de Database do KOV.ini: barras invertidas viram "/", um caminho local

@@ -72,10 +72,10 @@ TEST(KovCli, FalhasDeAberturaVaoParaStderrComCodigo1) {
 TEST(KovCli, BaseDeOutraVersaoERecusada) {
     teste::InstalacaoTeste inst;
     const auto cli = teste::instalarCli(inst.exe.string());
-    ASSERT_EQ(teste::rodar(cli, {"parametro", "VERSAO", "7.05.03"}).codigo, 0);
+    ASSERT_EQ(teste::rodar(cli, {"parametro", "VERSAO", "7.08.00"}).codigo, 0);
     auto r = teste::rodar(cli, {"parametro", "ANOEXERCICIO", "2012"});
     EXPECT_EQ(r.codigo, 1);
-    EXPECT_NE(r.erros.find("Versão do Sistema (7.07.10) incompatível com a versão do banco de dados (7.05.03). \n"
+    EXPECT_NE(r.erros.find("Versão do Sistema (7.07.10) incompatível com a versão do banco de dados (7.08.00). \n"
                            "Não é possível executar o PRELO.\nContacte o suporte da DRU."),
               std::string::npos)
         << r.erros;

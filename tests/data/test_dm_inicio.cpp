@@ -149,8 +149,9 @@ TEST(ModuloDados, ArquivoQueNaoEBaseNaoEAlterado) {
     EXPECT_EQ(teste::lerArquivo(inst.base), lixo);
 }
 
-TEST(ModuloDados, BaseDeOutraVersaoERecusadaSemGravarNada) {
-    for (const std::string versao : {"7.05.03", "7.08.00", ""}) {
+TEST(ModuloDados, BaseDeVersaoDesconhecidaERecusadaSemGravarNada) {
+    // Mais nova que o programa, fora da escada de atualização, ou sem versão
+    for (const std::string versao : {"7.08.00", "7.07.00", "versão x", ""}) {
         teste::InstalacaoTeste inst;
         const auto tip = definirVersao(teste::enderecoBanco(inst.base), versao);
         inst.escreverIni(teste::iniDaSuite(inst));
@@ -159,16 +160,29 @@ TEST(ModuloDados, BaseDeOutraVersaoERecusadaSemGravarNada) {
         Tdm dm(ui, inst.exe.string());
         dm.DataModuleCreate();
         ASSERT_EQ(ui.mensagens.size(), 1u);
-        EXPECT_EQ(ui.mensagens[0].titulo, "Atenção");
-        EXPECT_EQ(ui.mensagens[0].texto, "Versão do Sistema (7.07.10) incompatível com a versão do banco de dados (" +
-                                              versao + "). \rNão é possível executar o PRELO.\rContacte o suporte da DRU.");
+        if (versao.empty()) {
+            EXPECT_EQ(ui.mensagens[0].tipo, "erro");
+            EXPECT_EQ(ui.mensagens[0].texto,
+                      "Não foi possível detectar a versão do banco de dados. Contacte o suporte da DRU.\r\n"
+                      "Não foi possível atualizar a base de dados.");
+        } else {
+            EXPECT_EQ(ui.mensagens[0].titulo, "Atenção");
+            EXPECT_EQ(ui.mensagens[0].texto,
+                      "Versão do Sistema (7.07.10) incompatível com a versão do banco de dados (" + versao +
+                          "). \rNão é possível executar o PRELO.\rContacte o suporte da DRU.");
+        }
         EXPECT_TRUE(dm.terminacaoSolicitada());
         EXPECT_FALSE(dm.conectado());
         EXPECT_FALSE(dm.ref.abertas);
+        EXPECT_TRUE(dm.copiaAntesDaAtualizacao().empty());
         // Nenhuma página de dados muda (cabeçalho e TIP guardam só o estado das transações)
         const std::string depois = teste::lerArquivo(inst.base);
         EXPECT_EQ(antes.size(), depois.size());
         EXPECT_EQ(paginasAlteradas(antes, depois, tip), std::vector<size_t>{}) << versao;
+        // e nenhuma cópia de segurança aparece ao lado
+        size_t arquivos = 0;
+        for ([[maybe_unused]] const auto& a : std::filesystem::directory_iterator(inst.bd)) ++arquivos;
+        EXPECT_EQ(arquivos, 1u);
     }
 }
 
