@@ -98,11 +98,9 @@ const std::vector<PassoEscada>& escada() {
         {"7.03.00", "7.03.01", {}, "2008"},
         {"7.03.01", "7.04.00", {}, "2009"},
         // O Firebird recusa acrescentar coluna NOT NULL sem valor padrão a uma tabela com linhas:
-        // os contribuintes existentes ficam com CNPJ vazio e o padrão é retirado em seguida.
-        {"7.04.00", "7.05.00",
-         {"ALTER TABLE CONTRIBUINTE ADD CNPJ VARCHAR(14) DEFAULT '' NOT NULL",
-          "ALTER TABLE CONTRIBUINTE ALTER CNPJ DROP DEFAULT"},
-         "2010"},
+        // com o padrão vazio, os contribuintes existentes ficam com CNPJ vazio (a completar no
+        // cadastro) em vez de impedir a atualização.
+        {"7.04.00", "7.05.00", {"ALTER TABLE CONTRIBUINTE ADD CNPJ VARCHAR(14) DEFAULT '' NOT NULL"}, "2010"},
         {"7.05.00", "7.05.01", {}, "2010"},
         {"7.05.01", "7.05.02", {}, "2010"},
         {"7.05.02", "7.05.03", {}, "2011"},

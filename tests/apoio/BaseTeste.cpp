@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <random>
 #include <sstream>
@@ -38,6 +39,35 @@ void copiarBaseModelo(const fs::path& destino) {
     fs::copy_file(pasta->caminho() / "MODELO.GDB", destino, fs::copy_options::overwrite_existing);
     fs::permissions(destino, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                                  fs::perms::group_write | fs::perms::others_read | fs::perms::others_write);
+}
+
+void copiarBaseAntiga(const std::string& versao, const fs::path& destino) {
+    static std::mutex m;
+    static std::map<std::string, fs::path> modelos;
+    static PastaTemporaria* pasta = nullptr;
+    std::lock_guard<std::mutex> trava(m);
+    if (!pasta) pasta = new PastaTemporaria();
+    auto it = modelos.find(versao);
+    if (it == modelos.end()) {
+        const fs::path script = fs::path(KOV_FONTE) / "db" / "antigas" / ("base-" + versao + ".sql");
+        const fs::path modelo = pasta->caminho() / ("ANTIGA-" + versao + ".GDB");
+        criarBase(modelo.string(), {{script.filename().string(), lerArquivo(script)}});
+        it = modelos.emplace(versao, modelo).first;
+    }
+    fs::create_directories(destino.parent_path());
+    fs::copy_file(it->second, destino, fs::copy_options::overwrite_existing);
+    fs::permissions(destino, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                 fs::perms::group_write | fs::perms::others_read | fs::perms::others_write);
+}
+
+std::vector<size_t> paginasAlteradas(const std::string& a, const std::string& b, const std::set<size_t>& tip) {
+    std::vector<size_t> v;
+    const size_t tam = 8192;
+    for (size_t pg = 1; pg * tam < std::max(a.size(), b.size()); ++pg) {
+        if (tip.count(pg)) continue;
+        if (a.compare(pg * tam, tam, b, pg * tam, tam) != 0) v.push_back(pg);
+    }
+    return v;
 }
 
 InstalacaoTeste::InstalacaoTeste(bool criar) {

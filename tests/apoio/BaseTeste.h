@@ -2,7 +2,9 @@
 // Apoio aos testes: pasta temporária com uma instalação (EXE/, BD/, KOV.ini) e uma base
 // criada com os scripts distribuídos, aberta com o servidor embutido.
 #include <filesystem>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace kov::teste {
 
@@ -21,6 +23,13 @@ private:
 // Cria (uma vez por processo) uma base modelo e devolve uma cópia nova em 'destino'.
 // Copiar o arquivo é muito mais rápido do que rodar os scripts a cada teste.
 void copiarBaseModelo(const std::filesystem::path& destino);
+
+// O mesmo para as bases antigas de db/antigas (versao "7.00.04" ou "7.05.03").
+void copiarBaseAntiga(const std::string& versao, const std::filesystem::path& destino);
+
+// Páginas de 8 KiB que diferem entre duas cópias do arquivo da base, sem contar o
+// cabeçalho (página 0) e as páginas de inventário de transações informadas.
+std::vector<size_t> paginasAlteradas(const std::string& a, const std::string& b, const std::set<size_t>& tip);
 
 // Instalação de teste: <raiz>/EXE/KOV.ini apontando para ../BD/KOV.GDB e a base criada.
 struct InstalacaoTeste {

@@ -39,17 +39,6 @@ std::set<size_t> definirVersao(const std::string& banco, const std::string& vers
     return paginas;
 }
 
-// Páginas de 8 KiB que mudaram, sem contar o cabeçalho e as TIP.
-std::vector<size_t> paginasAlteradas(const std::string& a, const std::string& b, const std::set<size_t>& tip) {
-    std::vector<size_t> v;
-    const size_t tam = 8192;
-    for (size_t pg = 1; pg * tam < std::max(a.size(), b.size()); ++pg) {
-        if (tip.count(pg)) continue;
-        if (a.compare(pg * tam, tam, b, pg * tam, tam) != 0) v.push_back(pg);
-    }
-    return v;
-}
-
 }  // namespace
 
 TEST(ModuloDados, IniciaNaBaseDistribuidaComAsReferencias) {
@@ -178,7 +167,7 @@ TEST(ModuloDados, BaseDeVersaoDesconhecidaERecusadaSemGravarNada) {
         // Nenhuma página de dados muda (cabeçalho e TIP guardam só o estado das transações)
         const std::string depois = teste::lerArquivo(inst.base);
         EXPECT_EQ(antes.size(), depois.size());
-        EXPECT_EQ(paginasAlteradas(antes, depois, tip), std::vector<size_t>{}) << versao;
+        EXPECT_EQ(teste::paginasAlteradas(antes, depois, tip), std::vector<size_t>{}) << versao;
         // e nenhuma cópia de segurança aparece ao lado
         size_t arquivos = 0;
         for ([[maybe_unused]] const auto& a : std::filesystem::directory_iterator(inst.bd)) ++arquivos;
