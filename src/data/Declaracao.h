@@ -1,0 +1,53 @@
+#pragma once
+// A declaração como um agregado: a linha de DOCUMENTO com suas descrições, as sete seções
+// de uma linha, as linhas de detalhamento por tipo de operação, a GI de entradas e saídas,
+// as outras entradas por município e o cabeçalho como foi gravado pela última vez.
+// É carregada inteira pela chave, editada em memória e gravada inteira numa transação;
+// cancelar é simplesmente descartá-la.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "data/Registros.h"
+
+namespace kov {
+
+namespace fb { class Conexao; class Transacao; }
+
+struct Declaracao {
+    Documento doc;
+    std::optional<Documento> salvo;  // cabeçalho como está na base; vazio numa declaração nova
+
+    // Descrições vindas dos cadastros e tabelas de referência
+    std::string IE_CONTRIBUINTE, NOME_CONTRIBUINTE, CNPJ_CONTRIBUINTE;
+    std::string DESCRICAO_STATUS, DESCRICAO_TIPOREGIME, TITULO_TIPOCONTRIBUINTE, DESCRICAO_CNAEF;
+    std::string DESCRICAO_MUNICIPIO, DESCRICAO_RECOLHIMENTO, TRANSMISSAO;
+    std::optional<int> MUNICIPIO_MUNICIPIO_ID;
+
+    std::optional<Estoque> estoque;
+    std::optional<DespesasOperacionais> despesas;
+    std::optional<ResultadoOperacional> resultado;
+    std::optional<Entrada> entrada;
+    std::optional<Saida> saida;
+    std::optional<Kov> kov;
+    std::optional<ExclusoesKov> exclusoes;
+    std::vector<DetalhamentoES> detalhamentoES;
+    std::vector<GIEntrada> giEntrada;
+    std::vector<GISaidas> giSaidas;
+    std::vector<DetalhamentoEntrada> detalhamentoEntrada;
+
+    bool nova() const { return !salvo.has_value(); }
+    // Linha do detalhamento do tipo de operação, ou nulo quando não existe.
+    DetalhamentoES* detalhamento(int tipo);
+    const DetalhamentoES* detalhamento(int tipo) const;
+};
+
+// Lê a declaração inteira; lança ErroSistema se a chave não existe.
+Declaracao CarregarDeclaracao(fb::Conexao& c, int documentoId);
+// Grava a declaração inteira numa transação (a linha de DOCUMENTO e todas as seções, como
+// estão em memória). Depois de gravar, 'salvo' passa a ser o cabeçalho gravado.
+void GravarDeclaracao(fb::Conexao& c, Declaracao& d);
+// Apaga a declaração e suas seções.
+void ExcluirDeclaracao(fb::Conexao& c, int documentoId);
+
+}  // namespace kov
