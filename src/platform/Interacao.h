@@ -30,9 +30,20 @@ public:
 };
 
 // Interrupção silenciosa: a mensagem já foi mostrada; as interfaces não exibem nada.
+// 'campo' nomeia a coluna que a tela deve focar, quando há uma.
 class Abortar : public std::exception {
 public:
+    Abortar() = default;
+    explicit Abortar(std::string campo) : campo(std::move(campo)) {}
     const char* what() const noexcept override;
+    std::string campo;
+};
+
+// Erro levantado que aponta a coluna que o provocou (a tela foca o campo).
+class ErroCampo : public ErroSistema {
+public:
+    ErroCampo(std::string campo, const std::string& texto) : ErroSistema(texto), campo(std::move(campo)) {}
+    std::string campo;
 };
 
 }  // namespace kov
