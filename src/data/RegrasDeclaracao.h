@@ -1,0 +1,80 @@
+#pragma once
+// Regras da declaração nos seus momentos: valores de um registro novo, a troca do
+// contribuinte, antes e depois de gravar, a validação do cabeçalho com o conflito de
+// período, a limpeza do que não se aplica e as regras das linhas da GI e das outras
+// entradas por município.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "data/Declaracao.h"
+
+namespace kov {
+
+class Interacao;
+namespace fb { class Conexao; }
+
+// Valores de uma declaração nova. 'anoExercicio' é o parâmetro ANOEXERCICIO; um valor
+// não numérico faz a criação falhar com o erro de conversão.
+Declaracao NovaDeclaracao(const std::string& anoExercicio);
+
+// Troca do contribuinte da declaração: sem responsável associado, levanta o erro; senão
+// copia CNAEF_ID e DESMEMBRAMENTO do contribuinte (e as descrições de exibição).
+void DefinirContribuinte(Declaracao& d, const Contribuinte& c);
+
+// Antes de gravar o cabeçalho: a regra do ano corrente, a apuração zerada nos regimes 1 a
+// 4, a chave pelo gerador e as cópias do contribuinte. 'anoCorrente' é o ano de hoje.
+void AntesDeGravarDocumento(fb::Conexao& c, Declaracao& d, const Contribuinte& contribuinte, int anoCorrente,
+                            const std::string& anoExercicio);
+
+// Depois de gravar o cabeçalho: cria com valores zerados as seções de uma linha que faltam
+// e as linhas de DETALHAMENTOES dos tipos 1 a 6.
+void CriarSecoesQueFaltam(Declaracao& d);
+
+// Conflito de período com outra declaração gravada do mesmo contribuinte e ano.
+bool ExisteConflitoPeriodo(fb::Conexao& c, const Documento& doc);
+
+// Validação do cabeçalho: mostra a mensagem (caixa "Erro") e devolve falso na primeira falha.
+bool ValidarDocumento(fb::Conexao& c, const Declaracao& d, Interacao& ui);
+
+// Limpeza do que não se aplica à declaração, nos seus seis passos.
+void LimparDadosNaoAplicaveis(Declaracao& d, int anoCorrente);
+// Passos avulsos usados pelas páginas do editor
+void LimparExclusoes(Declaracao& d, int anoCorrente);
+void LimparKOV(Declaracao& d, int anoCorrente);
+void LimparPorRecolhimento(Declaracao& d);
+
+// Cria as linhas das seções que as páginas PRELO e KOV editam, quando faltam.
+void PrepararDetalhesPrelo(Declaracao& d);
+void PrepararDetalhesKOV(Declaracao& d);
+
+// GI: grava a linha nova (indice vazio) ou alterada. Falhas mostram a caixa "Erro",
+// descartam a alteração da linha e interrompem (Abortar com o campo a focar).
+void GravarLinhaGIEntrada(Declaracao& d, GIEntrada linha, std::optional<size_t> indice, Interacao& ui);
+void GravarLinhaGISaidas(Declaracao& d, GISaidas linha, std::optional<size_t> indice, Interacao& ui);
+
+// Outras entradas por município: linha nova com o marcador de mudança de município.
+DetalhamentoEntrada NovaLinhaDetalhamentoEntrada(const std::string& mudancaMunicipioPadrao);
+// Grava a linha nova (indice vazio) ou alterada, com as regras de valor negativo, município
+// informado e existente, valor da mudança e município repetido.
+void GravarLinhaDetalhamentoEntrada(Declaracao& d, DetalhamentoEntrada linha, std::optional<size_t> indice,
+                                    const std::vector<int>& municipiosValidos);
+
+// Texto da violação de chave das linhas de GI e de outras entradas, como o usuário as vê;
+// vazio quando o erro do banco não é uma delas.
+std::string MensagemChaveRepetida(const std::string& erroDoBanco);
+
+// Declarações do ano base, para a lista.
+struct LinhaListaDeclaracao {
+    int DOCUMENTO_ID = 0;
+    std::string INSCESTADUAL, RAZAOSOCIAL;
+    int PERIODO = 0, MESINICIAL = 0, MESFINAL = 0;
+    int STATUS_ID = 0;
+    std::string DESCRICAO_STATUS;
+    std::string SITUACAO;  // "T", "D", "N" ou vazio
+    int REGIME_ID = 0;
+};
+// Ano vazio lista todos os anos.
+std::vector<LinhaListaDeclaracao> ListarDeclaracoes(fb::Conexao& c, const std::string& ano);
+
+}  // namespace kov
