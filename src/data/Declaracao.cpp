@@ -4,6 +4,7 @@
 
 #include "data/fb/Comando.h"
 #include "data/fb/Conexao.h"
+#include "data/fb/ErroBanco.h"
 #include "data/fb/Transacao.h"
 #include "platform/Interacao.h"
 
@@ -28,18 +29,82 @@ std::optional<L> umaLinha(fb::Transacao& tr, int id) {
     return v.front();
 }
 
+// Condição que identifica a linha na sua tabela (chave completa).
 template <class L>
-void regravar(fb::Transacao& tr, int id, const std::vector<L>& linhas) {
-    fb::Comando apaga(tr, std::string("DELETE FROM ") + L::tabela + " WHERE DOCUMENTO_ID = :DOCUMENTO_ID");
-    apaga.param("DOCUMENTO_ID", id).executar();
-    InserirLinhas(tr, linhas);
+std::string condicaoChave() {
+    std::string w;
+    for (const auto& c : L::colunas())
+        if (c.chave() || std::string(c.nome) == "UF_ID")
+            w += (w.empty() ? "" : " AND ") + std::string(c.nome) + " = :" + c.nome;
+    return w;
 }
 
 template <class L>
-void regravar(fb::Transacao& tr, int id, const std::optional<L>& linha) {
+bool mesmaChave(const L& a, const L& b) {
+    for (const auto& c : L::colunas())
+        if (c.chave() || std::string(c.nome) == "UF_ID")
+            if (!(ValorColuna(a, c) == ValorColuna(b, c))) return false;
+    return true;
+}
+
+// Escreve só a diferença entre o que está na base ('antes') e o que está em memória.
+template <class L>
+void gravarDiferenca(fb::Transacao& tr, const std::vector<L>& antes, const std::vector<L>& agora) {
+    // Duas linhas com a mesma chave em memória: recusadas como a chave primária da tabela faria
+    for (size_t i = 0; i < agora.size(); ++i)
+        for (size_t j = i + 1; j < agora.size(); ++j)
+            if (mesmaChave(agora[i], agora[j]))
+                throw fb::ErroBanco(std::string("violation of PRIMARY or UNIQUE KEY constraint \"PK_") + L::tabela +
+                                        "\" on table \"" + L::tabela + "\"",
+                                    -803);
+    std::vector<L> novas;
+    std::unique_ptr<fb::Comando> apaga, atualiza;
+    for (const auto& a : antes) {
+        bool existe = false;
+        for (const auto& n : agora) existe |= mesmaChave(a, n);
+        if (existe) continue;
+        if (!apaga) apaga = std::make_unique<fb::Comando>(tr, std::string("DELETE FROM ") + L::tabela + " WHERE " + condicaoChave<L>());
+        for (const auto& c : L::colunas())
+            if (apaga->temParametro(c.nome)) apaga->param(c.nome, ValorColuna(a, c));
+        apaga->executar();
+    }
+    for (const auto& n : agora) {
+        const L* anterior = nullptr;
+        for (const auto& a : antes)
+            if (mesmaChave(a, n)) anterior = &a;
+        if (!anterior) {
+            novas.push_back(n);
+        } else if (!(*anterior == n)) {
+            if (!atualiza) {
+                std::string sets;
+                for (const auto& c : L::colunas())
+                    if (!c.chave() && std::string(c.nome) != "UF_ID")
+                        sets += (sets.empty() ? "" : ", ") + std::string(c.nome) + " = :" + c.nome;
+                atualiza = std::make_unique<fb::Comando>(
+                    tr, std::string("UPDATE ") + L::tabela + " SET " + sets + " WHERE " + condicaoChave<L>());
+            }
+            for (const auto& c : L::colunas()) atualiza->param(c.nome, ValorColuna(n, c));
+            atualiza->executar();
+        }
+    }
+    InserirLinhas(tr, novas);
+}
+
+template <class L>
+std::vector<L> comoLista(const std::optional<L>& l) {
     std::vector<L> v;
-    if (linha) v.push_back(*linha);
-    regravar(tr, id, v);
+    if (l) v.push_back(*l);
+    return v;
+}
+
+// Seção de uma linha: apaga, insere ou atualiza conforme o que mudou.
+template <class L>
+void regravar(fb::Transacao& tr, const std::optional<L>& antes, const std::optional<L>& agora) {
+    gravarDiferenca(tr, comoLista(antes), comoLista(agora));
+}
+template <class L>
+void regravar(fb::Transacao& tr, const std::vector<L>& antes, const std::vector<L>& agora) {
+    gravarDiferenca(tr, antes, agora);
 }
 
 // Toda seção leva a chave da declaração a que pertence.
@@ -52,6 +117,15 @@ void ligar(std::vector<L>& v, int id) {
     for (auto& l : v) l.DOCUMENTO_ID = id;
 }
 
+}  // namespace
+
+namespace {
+// Guarda o retrato das seções como ficaram na base.
+void lembrarGravada(Declaracao& d) {
+    auto copia = std::make_shared<Declaracao>(d);
+    copia->gravada.reset();
+    d.gravada = std::move(copia);
+}
 }  // namespace
 
 Declaracao CarregarDeclaracao(fb::Conexao& c, int id) {
@@ -112,6 +186,7 @@ Declaracao CarregarDeclaracao(fb::Conexao& c, int id) {
         while (q.proximo()) d.detalhamentoEntrada.push_back(LerLinha<DetalhamentoEntrada>(q));
     }
     tr.commit();
+    lembrarGravada(d);
     return d;
 }
 
@@ -137,19 +212,23 @@ void GravarDeclaracao(fb::Conexao& c, Declaracao& d) {
         existe.param("DOCUMENTO_ID", id);
         if (!existe.proximo()) InserirLinhas(tr, std::vector<Documento>{d.doc});
     }
-    regravar(tr, id, d.estoque);
-    regravar(tr, id, d.despesas);
-    regravar(tr, id, d.resultado);
-    regravar(tr, id, d.entrada);
-    regravar(tr, id, d.saida);
-    regravar(tr, id, d.kov);
-    regravar(tr, id, d.exclusoes);
-    regravar(tr, id, d.detalhamentoES);
-    regravar(tr, id, d.giEntrada);
-    regravar(tr, id, d.giSaidas);
-    regravar(tr, id, d.detalhamentoEntrada);
+    // O que está na base: o agregado lido (ou gravado por último); numa declaração nova, nada
+    const Declaracao vazia;
+    const Declaracao& antes = d.gravada ? *d.gravada : vazia;
+    regravar(tr, antes.estoque, d.estoque);
+    regravar(tr, antes.despesas, d.despesas);
+    regravar(tr, antes.resultado, d.resultado);
+    regravar(tr, antes.entrada, d.entrada);
+    regravar(tr, antes.saida, d.saida);
+    regravar(tr, antes.kov, d.kov);
+    regravar(tr, antes.exclusoes, d.exclusoes);
+    regravar(tr, antes.detalhamentoES, d.detalhamentoES);
+    regravar(tr, antes.giEntrada, d.giEntrada);
+    regravar(tr, antes.giSaidas, d.giSaidas);
+    regravar(tr, antes.detalhamentoEntrada, d.detalhamentoEntrada);
     tr.commit();
     d.salvo = d.doc;
+    lembrarGravada(d);
 }
 
 void ExcluirDeclaracao(fb::Conexao& c, int id) {

@@ -4,6 +4,7 @@
 // as outras entradas por município e o cabeçalho como foi gravado pela última vez.
 // É carregada inteira pela chave, editada em memória e gravada inteira numa transação;
 // cancelar é simplesmente descartá-la.
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,6 +36,10 @@ struct Declaracao {
     std::vector<GIEntrada> giEntrada;
     std::vector<GISaidas> giSaidas;
     std::vector<DetalhamentoEntrada> detalhamentoEntrada;
+
+    // As seções como estão na base (lidas ou gravadas por último): a gravação escreve só
+    // o que mudou desde então. Vazio numa declaração nova.
+    std::shared_ptr<const Declaracao> gravada;
 
     bool nova() const { return !salvo.has_value(); }
     // Linha do detalhamento do tipo de operação, ou nulo quando não existe.
