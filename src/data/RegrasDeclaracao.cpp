@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "data/Chaves.h"
+#include "data/Figuras.h"
+#include "data/fb/ErroBanco.h"
 #include "data/fb/Comando.h"
 #include "data/fb/Conexao.h"
 #include "data/fb/Transacao.h"
@@ -306,6 +308,25 @@ void GravarLinhaDetalhamentoEntrada(Declaracao& d, DetalhamentoEntrada linha, st
     linha.DOCUMENTO_ID = d.doc.DOCUMENTO_ID;
     if (indice) d.detalhamentoEntrada.at(*indice) = linha;
     else d.detalhamentoEntrada.push_back(linha);
+}
+
+void SalvarDeclaracao(fb::Conexao& c, Declaracao& d, const Contribuinte& contribuinte, int anoCorrente,
+                      const std::string& anoExercicio) {
+    AntesDeGravarDocumento(c, d, contribuinte, anoCorrente, anoExercicio);
+    CriarSecoesQueFaltam(d);
+    CalcularKOV(d);
+    LimparDadosNaoAplicaveis(d, anoCorrente);
+    // A limpeza pode zerar exclusões e seções que entraram na conta do KOV: refeita a conta,
+    // o KOV gravado confere com as exclusões gravadas (a consistência não acusa diferença)
+    CalcularKOV(d);
+    TotaisAntesDeGravar(d);
+    try {
+        GravarDeclaracao(c, d);
+    } catch (const fb::ErroBanco& e) {
+        const std::string texto = MensagemChaveRepetida(e.what());
+        if (texto.empty()) throw;
+        throw ErroSistema(texto);
+    }
 }
 
 std::string MensagemChaveRepetida(const std::string& erro) {

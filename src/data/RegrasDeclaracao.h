@@ -60,6 +60,12 @@ DetalhamentoEntrada NovaLinhaDetalhamentoEntrada(const std::string& mudancaMunic
 void GravarLinhaDetalhamentoEntrada(Declaracao& d, DetalhamentoEntrada linha, std::optional<size_t> indice,
                                     const std::vector<int>& municipiosValidos);
 
+// A gravação do editor: regras de antes de gravar, seções que faltam, figuras do KOV,
+// limpeza do que não se aplica e totais guardados, tudo gravado numa só transação.
+// Uma UF ou um município repetido chega como ErroSistema com as palavras do usuário.
+void SalvarDeclaracao(fb::Conexao& c, Declaracao& d, const Contribuinte& contribuinte, int anoCorrente,
+                      const std::string& anoExercicio);
+
 // Texto da violação de chave das linhas de GI e de outras entradas, como o usuário as vê;
 // vazio quando o erro do banco não é uma delas.
 std::string MensagemChaveRepetida(const std::string& erroDoBanco);

@@ -417,3 +417,38 @@ TEST_F(Regras, ListaDoAnoBaseComSituacao) {
     EXPECT_EQ(ListarDeclaracoes(c, "2009").front().DOCUMENTO_ID, outroAno);
     EXPECT_EQ(ListarDeclaracoes(c, "").size(), 3u);
 }
+
+TEST_F(Regras, GravacaoCompletaDoEditor) {
+    // Transportador, regime 1: KOV das saídas de transporte, entradas a 20 %, outras entradas o resto
+    contribuinte.TIPOCONTRIBUINTE_ID = 0;
+    Declaracao d = NovaDeclaracao("2010");
+    DefinirContribuinte(d, contribuinte);
+    d.doc.REGIME_ID = 1;
+    d.doc.TIPOCONTRIBUINTE_ID = 0;
+    d.doc.CODDRUMUNICIPIO = municipios.front();
+    d.doc.MESINICIAL = 1;
+    d.doc.MESFINAL = 12;
+    d.doc.ESCRITACONTABIL = "S";
+    CriarSecoesQueFaltam(d);
+    d.detalhamento(4)->VCTRANSPORTE = Dinheiro::deReais(600);
+    d.detalhamento(4)->BCTRANSPORTE = Dinheiro::deReais(450);
+    d.detalhamento(5)->VCTRANSPORTE = Dinheiro::deReais(403);
+    d.exclusoes->ENTICMSST = Dinheiro::deReais(50);  // some: transportador só tem exclusões de transporte
+    d.estoque->INITRIBUTADOS = Dinheiro::deCentavos(1050);
+    d.estoque->INIOUTROS = Dinheiro::deCentavos(25);
+    SalvarDeclaracao(c, d, contribuinte, 2026, "2010");
+    ASSERT_GT(d.doc.DOCUMENTO_ID, 0);
+
+    Declaracao lida = CarregarDeclaracao(c, d.doc.DOCUMENTO_ID);
+    ASSERT_TRUE(lida.kov && lida.estoque && lida.resultado && lida.exclusoes);
+    EXPECT_FALSE(lida.despesas.has_value()) << "com escrita contábil, sem despesas operacionais";
+    EXPECT_EQ(lida.detalhamentoES.size(), 6u);
+    EXPECT_EQ(v(lida.exclusoes->ENTICMSST), Dinheiro{});
+    EXPECT_EQ(v(lida.estoque->INITOTAL), Dinheiro::deCentavos(1075));
+    EXPECT_EQ(v(lida.detalhamento(4)->OPSICMSTRANSPORTE), Dinheiro::deReais(150));
+    EXPECT_EQ(v(lida.detalhamento(4)->VCSUBTOTAL), Dinheiro::deReais(600));
+    EXPECT_EQ(v(lida.kov->SAIDAS), Dinheiro::deReais(1003));
+    EXPECT_EQ(v(lida.kov->ENTRADAS), Dinheiro::deReais(201)) << "200,6 arredondado";
+    EXPECT_EQ(v(lida.kov->TOTALENTRADAS), v(lida.kov->SAIDAS));
+    EXPECT_EQ(v(lida.kov->TOTALKOV), Dinheiro{});
+}
