@@ -5,7 +5,9 @@
 #include <sstream>
 #include <map>
 
+#include "data/Cadastros.h"
 #include "data/CriarBase.h"
+#include "data/ImportacaoCadastros.h"
 #include "data/dmPrincipal.h"
 #include "data/untUtils.h"
 #include "platform/Interacao.h"
@@ -29,9 +31,18 @@ const char* AJUDA =
     "  versao                        versão do programa, versão da base, ano base e caminho da base\n"
     "  parametro NOME [VALOR]        lê o parâmetro NOME da tabela PARAMETROS ou grava VALOR nele\n"
     "                                (o ano base é o parâmetro ANOEXERCICIO)\n"
+    "  contribuintes listar          lista os contribuintes (chave, inscrição, razão social, CNPJ,\n"
+    "                                município, tipo, email, responsável), separados por tabulação\n"
+    "  contribuintes importar ARQ.csv\n"
+    "                                cadastra os contribuintes da planilha (colunas no README);\n"
+    "                                linhas recusadas vão para stderr com o número da linha\n"
+    "  responsaveis listar           lista os responsáveis (chave, nome, DDD, telefone, email)\n"
+    "  responsaveis importar ARQ.csv cadastra os responsáveis da planilha (NOME;DDD;TELEFONE;EMAIL)\n"
     "\n"
     "A base usada é a do KOV.ini que está na pasta do kov-cli (chave Database da seção KOV).\n"
-    "Falhas são escritas em stderr e o código de saída é diferente de zero.\n";
+    "Falhas são escritas em stderr e o código de saída é diferente de zero (2 para uso\n"
+    "incorreto ou arquivo que não serve; na importação, 1 quando alguma linha foi recusada).\n"
+    "Na importação, as perguntas das telas (DDD ou telefone vazios) são respondidas \"Sim\".\n";
 
 // Conversa pela linha de comando: mensagens em stderr; perguntas respondidas "sim"
 // (o usuário pediu o comando) salvo quando a resposta padrão é configurada.
@@ -145,6 +156,57 @@ int verboParametro(const std::vector<std::string>& a, std::ostream& out, std::os
     return 0;
 }
 
+// Campo da listagem: tabulações e quebras de linha viram espaço, uma linha por registro.
+std::string campoLista(const std::string& s) {
+    std::string r = s;
+    for (char& ch : r)
+        if (ch == '\t' || ch == '\n' || ch == '\r') ch = ' ';
+    return r;
+}
+
+std::string opcional(const std::optional<int>& v) { return v ? std::to_string(*v) : std::string(); }
+
+int verboCadastro(TipoCadastro tipo, const std::vector<std::string>& a, std::ostream& out, std::ostream& err,
+                  const std::string& dir) {
+    const bool listar = a.size() == 2 && a[1] == "listar";
+    const bool importar = a.size() == 3 && a[1] == "importar";
+    if (!listar && !importar) {
+        err << "Uso: kov-cli " << a[0] << " listar\n     kov-cli " << a[0] << " importar ARQUIVO.csv\n";
+        return 2;
+    }
+    PlanilhaCadastro planilha;
+    if (importar) {
+        // O arquivo e o cabeçalho são conferidos antes de abrir a base
+        try {
+            planilha = LerPlanilha(LerArquivoCSV(a[2]), tipo);
+        } catch (const ErroArquivoCSV& e) {
+            err << e.what() << "\n";
+            return 2;
+        }
+    }
+    InteracaoCli ui(err);
+    Tdm dm(ui, dir);
+    if (!abrirModulo(dm, ui)) return 1;
+    if (importar) {
+        const auto r = tipo == TipoCadastro::Contribuintes ? ImportarContribuintes(dm.MainConnection, planilha, ui)
+                                                           : ImportarResponsaveis(dm.MainConnection, planilha, ui);
+        out << ResumoImportacao(r) << "\n";
+        return r.recusados > 0 ? 1 : 0;
+    }
+    if (tipo == TipoCadastro::Contribuintes) {
+        for (const auto& l : ListarContribuintes(dm.MainConnection))
+            out << l.c.CONTRIBUINTE_ID << '\t' << campoLista(l.c.INSCESTADUAL) << '\t' << campoLista(l.c.RAZAOSOCIAL)
+                << '\t' << campoLista(l.c.CNPJ) << '\t' << campoLista(l.DESCRICAO_MUNICIPIO) << '\t'
+                << campoLista(l.TITULO_TIPO) << '\t' << campoLista(l.c.EMAIL) << '\t' << opcional(l.c.RESPONSAVEL_ID)
+                << "\n";
+    } else {
+        for (const auto& r : ListarResponsaveis(dm.MainConnection))
+            out << r.RESPONSAVEL_ID << '\t' << campoLista(r.NOME) << '\t' << campoLista(r.DDD) << '\t'
+                << campoLista(r.TELEFONE) << '\t' << campoLista(r.EMAIL) << "\n";
+    }
+    return 0;
+}
+
 }  // namespace
 
 int executar(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const std::string& dir) {
@@ -158,6 +220,8 @@ int executar(const std::vector<std::string>& args, std::ostream& out, std::ostre
         if (v == "versao") return verboVersao(args, out, err, dir);
         if (v == "atualizar-base") return verboAtualizarBase(args, out, err, dir);
         if (v == "parametro") return verboParametro(args, out, err, dir);
+        if (v == "contribuintes") return verboCadastro(TipoCadastro::Contribuintes, args, out, err, dir);
+        if (v == "responsaveis") return verboCadastro(TipoCadastro::Responsaveis, args, out, err, dir);
         err << "Verbo desconhecido: " << v << "\nUse kov-cli --help para ver os verbos.\n";
         return 2;
     } catch (const Abortar&) {
