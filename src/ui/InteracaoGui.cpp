@@ -1,0 +1,63 @@
+#include "ui/InteracaoGui.h"
+
+#include <QApplication>
+#include <QFileDialog>
+
+#include "ui/CaixaMensagem.h"
+
+namespace kov::ui {
+
+namespace {
+
+QMessageBox::Icon iconeDo(TipoMensagem tipo) {
+    switch (tipo) {
+        case TipoMensagem::Informacao: return QMessageBox::Information;
+        case TipoMensagem::Aviso: return QMessageBox::Warning;
+        case TipoMensagem::Erro: return QMessageBox::Critical;
+        case TipoMensagem::Confirmacao: return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+QWidget* InteracaoGui::pai() const {
+    // A caixa fica sobre a janela com que o usuário está trabalhando (uma tela modal, por
+    // exemplo); sem janela ativa, sobre a janela principal.
+    if (QWidget* w = QApplication::activeModalWidget()) return w;
+    if (QWidget* w = QApplication::activeWindow()) return w;
+    return janela_.data();
+}
+
+void InteracaoGui::mensagem(TipoMensagem tipo, const std::string& titulo, const std::string& texto) {
+    MostrarCaixa(pai(), iconeDo(tipo), QString::fromStdString(titulo), TextoParaTela(texto));
+}
+
+bool InteracaoGui::pergunta(const std::string& titulo, const std::string& texto) {
+    return MostrarCaixa(pai(), QMessageBox::Question, QString::fromStdString(titulo), TextoParaTela(texto),
+                        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+void InteracaoGui::erro(const std::string& texto) {
+    MostrarCaixa(pai(), QMessageBox::Critical, QStringLiteral("Erro"), TextoParaTela(texto));
+}
+
+std::string InteracaoGui::escolherPasta(const std::string& titulo, const std::string& inicial) {
+    const QString p = QFileDialog::getExistingDirectory(pai(), QString::fromStdString(titulo),
+                                                        QString::fromStdString(inicial));
+    return p.toStdString();
+}
+
+void InteracaoGui::mostrarStatus(const std::string& texto) {
+    if (!barra_) return;
+    barra_->showMessage(TextoParaTela(texto));
+    // O programa trabalha numa só linha de execução: deixa a barra se redesenhar durante
+    // as rotinas longas.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void InteracaoGui::limparStatus() {
+    if (barra_) barra_->clearMessage();
+}
+
+}  // namespace kov::ui

@@ -1,0 +1,97 @@
+#include "ApoioUi.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include "data/fb/Comando.h"
+#include "data/fb/Conexao.h"
+#include "data/fb/Transacao.h"
+#include "ui/Aplicacao.h"
+
+namespace fs = std::filesystem;
+
+namespace kov::teste {
+
+QApplication& aplicacaoTeste() {
+    static QApplication* app = [] {
+        static int argc = 1;
+        static char nome[] = "testes_ui";
+        static char* argv[] = {nome, nullptr};
+        auto* a = new QApplication(argc, argv);
+        ui::PrepararAplicacao(*a);
+        return a;
+    }();
+    return *app;
+}
+
+void gravarParametroNaBase(const fs::path& base, const std::string& campo, const std::string& valor) {
+    fb::Conexao c;
+    fb::ParametrosConexao p;
+    p.banco = enderecoBanco(base);
+    c.abrir(p);
+    fb::Transacao tr(c);
+    fb::Comando cmd(tr, "UPDATE OR INSERT INTO PARAMETROS (CAMPO, VALOR) VALUES (:CAMPO, :VALOR) MATCHING (CAMPO)");
+    cmd.param("CAMPO", campo).param("VALOR", valor);
+    cmd.executar();
+    tr.commit();
+}
+
+void copiarRecursosPrograma(const fs::path& exe) {
+    const fs::path recursos = fs::path(KOV_FONTE) / "recursos" / "EXE";
+    for (const char* nome : {"Item.bmp", "ItemDisable.bmp", "Cabecalho.png", "Logo.png"})
+        fs::copy_file(recursos / nome, exe / nome, fs::copy_options::overwrite_existing);
+    for (const char* pasta : {"ajuda", "botoes"})
+        fs::copy(recursos / pasta, exe / pasta, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+AmbienteTela::AmbienteTela(const std::string& anoBase, bool versaoTeste) {
+    aplicacaoTeste();
+    inst.escreverIni(iniDaSuite(inst));
+    gravarParametroNaBase(inst.base, "VERSAO", TConfigApp{}.Versao);
+    gravarParametroNaBase(inst.base, "ANOEXERCICIO", anoBase);
+    copiarRecursosPrograma(inst.exe);
+    dm = std::make_unique<Tdm>(ui, inst.exe.string());
+    dm->ConfigApp.VersaoTeste = versaoTeste;
+    dm->DataModuleCreate();
+}
+
+std::vector<MensagemGravada> AmbienteTela::doTipo(const std::string& tipo) const {
+    std::vector<MensagemGravada> v;
+    for (const auto& m : ui.mensagens)
+        if (m.tipo == tipo) v.push_back(m);
+    return v;
+}
+
+void quandoCaixaAparecer(std::function<void(QMessageBox*)> acao) {
+    auto* timer = new QTimer;
+    auto* relogio = new QElapsedTimer;
+    relogio->start();
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, relogio, acao] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* caixa = qobject_cast<QMessageBox*>(w);
+            if (caixa && caixa->isVisible()) {
+                timer->stop();
+                timer->deleteLater();
+                delete relogio;
+                acao(caixa);
+                return;
+            }
+        }
+        if (relogio->elapsed() > 10000) {  // a caixa não veio: o teste falha pelas suas verificações
+            timer->stop();
+            timer->deleteLater();
+            delete relogio;
+        }
+    });
+    timer->start();
+}
+
+QString textoBotao(QMessageBox* caixa, QMessageBox::StandardButton b) {
+    QAbstractButton* botao = caixa->button(b);
+    return botao ? botao->text() : QString();
+}
+
+}  // namespace kov::teste

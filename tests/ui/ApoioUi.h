@@ -1,0 +1,47 @@
+#pragma once
+// Apoio aos testes das telas: a aplicação Qt (plataforma offscreen), uma instalação de
+// teste com a base real, as figuras e a ajuda do programa, e o módulo de dados aberto.
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "apoio/BaseTeste.h"
+#include "apoio/InteracaoGravada.h"
+#include "data/dmPrincipal.h"
+
+class QApplication;
+
+namespace kov::teste {
+
+// A aplicação do processo de testes, preparada como a do programa (criada uma vez).
+QApplication& aplicacaoTeste();
+
+// Grava um parâmetro direto na base, por uma conexão própria (sem passar pelo Tdm).
+void gravarParametroNaBase(const std::filesystem::path& base, const std::string& campo, const std::string& valor);
+
+// Copia as figuras e as páginas de ajuda distribuídas com o programa para a pasta 'exe'.
+void copiarRecursosPrograma(const std::filesystem::path& exe);
+
+// Instalação de teste com base na versão do programa e o ano base dado, os recursos do
+// programa (sem o Msgs.dat) e o módulo de dados criado como na partida do programa.
+struct AmbienteTela {
+    InstalacaoTeste inst;
+    InteracaoGravada ui;
+    std::unique_ptr<Tdm> dm;
+
+    explicit AmbienteTela(const std::string& anoBase = "2016", bool versaoTeste = false);
+    std::filesystem::path pastaTemp() const { return inst.exe / "temp"; }
+    // Mensagens gravadas de um tipo ("info", "aviso", "erro", "pergunta").
+    std::vector<MensagemGravada> doTipo(const std::string& tipo) const;
+};
+
+// Quando a próxima caixa de mensagem aparecer, chama 'acao' com ela (que deve fechá-la).
+void quandoCaixaAparecer(std::function<void(QMessageBox*)> acao);
+
+// Texto do botão padrão da caixa, ou vazio se ela não o tem.
+QString textoBotao(QMessageBox* caixa, QMessageBox::StandardButton b);
+
+}  // namespace kov::teste
