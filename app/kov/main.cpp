@@ -1,1 +1,29 @@
-int main() { return 0; }
+// kov: o programa com interface gráfica.
+#include <QApplication>
+
+#include "data/dmPrincipal.h"
+#include "ui/Aplicacao.h"
+#include "ui/EncerramentoPorSinal.h"
+#include "ui/InteracaoGui.h"
+#include "ui/frmPrincipal.h"
+
+int main(int argc, char** argv) {
+    kov::ui::BloquearSinaisEncerramento();
+    QApplication app(argc, argv);
+    kov::ui::PrepararAplicacao(app);
+
+    kov::ui::InteracaoGui ui;
+    kov::Tdm dm(ui);
+    // Falhas de abertura da base já foram mostradas; as janelas são criadas assim mesmo.
+    dm.DataModuleCreate();
+
+    kov::ui::TFormPrincipal principal(dm);
+    ui.definirJanela(&principal);
+    // Versão da base incompatível: a mensagem já foi dada e o programa termina.
+    if (dm.terminacaoSolicitada()) return 1;
+
+    // Fim da sessão ou "kill": fecha como a moldura da janela; a base é fechada ao sair.
+    kov::ui::EncerramentoPorSinal sinais;
+    principal.showMaximized();
+    return app.exec();
+}

@@ -1,0 +1,53 @@
+// O programa kov de verdade, como processo filho numa instalação de teste.
+#include <QProcess>
+#include <QThread>
+#include <csignal>
+#include <gtest/gtest.h>
+
+#include "ApoioUi.h"
+
+using namespace kov::teste;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Instalação com o executável copiado para EXE/ (o programa acha a sua configuração,
+// a base e as figuras pela pasta do próprio executável).
+struct InstalacaoPrograma : AmbienteTela {
+    QProcess kov;
+    InstalacaoPrograma() {
+        fs::copy_file(KOV_GUI, inst.exe / "kov");
+        dm.reset();  // a base fica só para o programa
+        QProcessEnvironment amb = QProcessEnvironment::systemEnvironment();
+        amb.insert("QT_QPA_PLATFORM", "offscreen");
+        kov.setProcessEnvironment(amb);
+        kov.setProgram(QString::fromStdString((inst.exe / "kov").string()));
+        kov.setWorkingDirectory(QString::fromStdString(inst.exe.string()));
+    }
+    ~InstalacaoPrograma() {
+        if (kov.state() != QProcess::NotRunning) {
+            kov.kill();
+            kov.waitForFinished(5000);
+        }
+    }
+};
+
+}  // namespace
+
+TEST(Programa, SinalDeTerminoFechaOProgramaComoAMoldura) {
+    for (int sinal : {SIGTERM, SIGINT, SIGHUP}) {
+        InstalacaoPrograma p;
+        escreverArquivo(p.pastaTemp() / "ReciboKOV.txt", "recibo");
+        p.kov.start();
+        ASSERT_TRUE(p.kov.waitForStarted(10000));
+        // deixa o programa abrir a base e mostrar a janela
+        ASSERT_FALSE(p.kov.waitForFinished(2500)) << "o programa terminou sozinho: "
+                                                  << p.kov.readAllStandardError().toStdString();
+        ::kill(static_cast<pid_t>(p.kov.processId()), sinal);
+        ASSERT_TRUE(p.kov.waitForFinished(15000)) << "o programa não atendeu ao sinal " << sinal;
+        EXPECT_EQ(p.kov.exitStatus(), QProcess::NormalExit) << sinal;
+        EXPECT_EQ(p.kov.exitCode(), 0) << sinal;
+        // como fechar pela moldura: a pasta temporária fica como estava
+        EXPECT_TRUE(fs::exists(p.pastaTemp() / "ReciboKOV.txt")) << sinal;
+    }
+}
