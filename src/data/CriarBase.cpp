@@ -4,7 +4,9 @@
 
 #include "data/ScriptSQL.h"
 #include "data/ScriptsBase.h"
+#include "data/fb/Comando.h"
 #include "data/fb/Conexao.h"
+#include "data/fb/Transacao.h"
 #include "platform/Interacao.h"
 
 namespace kov {
@@ -15,6 +17,24 @@ bool caminhoLocal(const std::string& c) {
     const auto p = c.find(':');
     return p == std::string::npos || p == 1;
 }
+// Lê todas as tabelas uma vez: as versões antigas de registros que a criação deixou (nas
+// tabelas do sistema, alteradas pelos comandos de definição) são recolhidas agora, e não
+// na primeira vez que o programa abrir a base.
+void limparVersoesAntigas(fb::Conexao& c) {
+    fb::Transacao tr(c);
+    std::vector<std::string> tabelas;
+    {
+        fb::Comando q(tr, "SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE RDB$VIEW_BLR IS NULL AND "
+                          "COALESCE(RDB$RELATION_TYPE, 0) = 0");
+        while (q.proximo()) tabelas.push_back(q.coluna(0).texto());
+    }
+    for (const auto& t : tabelas) {
+        fb::Comando q(tr, "SELECT COUNT(*) FROM \"" + t + "\"");
+        q.proximo();
+    }
+    tr.commit();
+}
+
 }  // namespace
 
 void criarBase(const std::string& caminho, const std::function<void(const std::string&)>& progresso) {
@@ -50,6 +70,7 @@ void criarBase(const std::string& caminho, const std::vector<ScriptArquivo>& scr
         }
         throw;
     }
+    limparVersoesAntigas(c);
     c.fechar();
 }
 
