@@ -8,6 +8,7 @@
 #include "data/Cadastros.h"
 #include "data/CriarBase.h"
 #include "data/ImportacaoCadastros.h"
+#include "data/RegrasDeclaracao.h"
 #include "data/dmPrincipal.h"
 #include "data/untUtils.h"
 #include "platform/Interacao.h"
@@ -38,6 +39,9 @@ const char* AJUDA =
     "                                linhas recusadas vão para stderr com o número da linha\n"
     "  responsaveis listar           lista os responsáveis (chave, nome, DDD, telefone, email)\n"
     "  responsaveis importar ARQ.csv cadastra os responsáveis da planilha (NOME;DDD;TELEFONE;EMAIL)\n"
+    "  declaracoes listar [ANO]      lista as declarações do ano base (ou do ANO): chave, inscrição,\n"
+    "                                razão social, exercício, meses, situação da consistência e da\n"
+    "                                entrega (T transmitida, D gravada, N não entregue)\n"
     "\n"
     "A base usada é a do KOV.ini que está na pasta do kov-cli (chave Database da seção KOV).\n"
     "Falhas são escritas em stderr e o código de saída é diferente de zero (2 para uso\n"
@@ -207,6 +211,22 @@ int verboCadastro(TipoCadastro tipo, const std::vector<std::string>& a, std::ost
     return 0;
 }
 
+int verboDeclaracoes(const std::vector<std::string>& a, std::ostream& out, std::ostream& err, const std::string& dir) {
+    if (a.size() < 2 || a.size() > 3 || a[1] != "listar") {
+        err << "Uso: kov-cli declaracoes listar [ANO]\n";
+        return 2;
+    }
+    InteracaoCli ui(err);
+    Tdm dm(ui, dir);
+    if (!abrirModulo(dm, ui)) return 1;
+    const std::string ano = a.size() == 3 ? a[2] : dm.LerParametro("ANOEXERCICIO");
+    for (const auto& d : ListarDeclaracoes(dm.MainConnection, ano))
+        out << d.DOCUMENTO_ID << '\t' << campoLista(d.INSCESTADUAL) << '\t' << campoLista(d.RAZAOSOCIAL) << '\t'
+            << d.PERIODO << '\t' << NomeMes(d.MESINICIAL) << '\t' << NomeMes(d.MESFINAL) << '\t'
+            << campoLista(d.DESCRICAO_STATUS) << '\t' << d.SITUACAO << "\n";
+    return 0;
+}
+
 }  // namespace
 
 int executar(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const std::string& dir) {
@@ -222,6 +242,7 @@ int executar(const std::vector<std::string>& args, std::ostream& out, std::ostre
         if (v == "parametro") return verboParametro(args, out, err, dir);
         if (v == "contribuintes") return verboCadastro(TipoCadastro::Contribuintes, args, out, err, dir);
         if (v == "responsaveis") return verboCadastro(TipoCadastro::Responsaveis, args, out, err, dir);
+        if (v == "declaracoes") return verboDeclaracoes(args, out, err, dir);
         err << "Verbo desconhecido: " << v << "\nUse kov-cli --help para ver os verbos.\n";
         return 2;
     } catch (const Abortar&) {

@@ -3,6 +3,11 @@
 
 #include "apoio/BaseTeste.h"
 #include "apoio/Processo.h"
+#include "data/fb/Comando.h"
+#include "data/fb/Conexao.h"
+#include "data/fb/Transacao.h"
+
+#include <algorithm>
 
 using namespace kov;
 
@@ -79,4 +84,36 @@ TEST(KovCli, BaseDeOutraVersaoERecusada) {
                            "Não é possível executar o PRELO.\nContacte o suporte da DRU."),
               std::string::npos)
         << r.erros;
+}
+
+TEST(KovCli, ListaAsDeclaracoesDoAnoBase) {
+    teste::InstalacaoTeste inst;
+    const auto cli = teste::instalarCli(inst.exe.string());
+    {
+        fb::Conexao c;
+        fb::ParametrosConexao p;
+        p.banco = inst.base.string();
+        c.abrir(p);
+        fb::Transacao tr(c);
+        for (const char* sql :
+             {"INSERT INTO CONTRIBUINTE (CONTRIBUINTE_ID, CNAEF_ID, DESMEMBRAMENTO, CODDRUMUNICIPIO, UF_ID, "
+              "TIPOCONTRIBUINTE_ID, RAZAOSOCIAL, CEP, INSCESTADUAL, CNPJ) SELECT 1, '4711301', '00', MIN(CODDRUMUNICIPIO), "
+              "'QZ', 1, 'Padaria Pão Quente', '12345678', '1234567890107', '12345678000199' FROM MUNICIPIO",
+              "INSERT INTO DOCUMENTO SELECT 10, 1, 2, 1, 1, '4711301', '00', CODDRUMUNICIPIO, 0, 2016, 1, 6, 'N', 'N', "
+              "'N', 'N', 'N' FROM CONTRIBUINTE",
+              "INSERT INTO DOCUMENTO SELECT 11, 1, 0, 1, 1, '4711301', '00', CODDRUMUNICIPIO, 0, 2015, 1, 12, 'N', 'N', "
+              "'N', 'N', 'N' FROM CONTRIBUINTE",
+              "INSERT INTO TRANSMISSAO (TRANSMISSAO_ID, DOCUMENTO_ID, TIPOTRANSMISSAO) VALUES (1, 10, 'D')"})
+            fb::Comando::executarDireto(tr, sql);
+        tr.commit();
+    }
+    auto r = teste::rodar(cli, {"declaracoes", "listar"});
+    ASSERT_EQ(r.codigo, 0) << r.erros;
+    EXPECT_EQ(r.saida.rfind("10\t1234567890107\tPadaria Pão Quente\t2016\tJaneiro\tJunho\t", 0), 0u) << r.saida;
+    EXPECT_EQ(r.saida.substr(r.saida.size() - 3), "\tD\n");
+    EXPECT_EQ(std::count(r.saida.begin(), r.saida.end(), '\n'), 1);
+    r = teste::rodar(cli, {"declaracoes", "listar", "2015"});
+    EXPECT_EQ(r.saida.rfind("11\t", 0), 0u) << r.saida;
+    EXPECT_EQ(r.saida.substr(r.saida.size() - 3), "\tN\n");
+    EXPECT_EQ(teste::rodar(cli, {"declaracoes"}).codigo, 2);
 }
