@@ -42,7 +42,6 @@ TfrmParametros::TfrmParametros(Tdm& dm, QWidget* janelaPrincipal, QDate hoje)
 
     auto* dica = new QLabel(QStringLiteral("Só as declarações do ano base escolhido são apresentadas."), this);
     dica->setObjectName(QStringLiteral("lblDica"));
-    dica->setWordWrap(true);
     QPalette pd = dica->palette();
     pd.setColor(QPalette::WindowText, QColor(0x5a, 0x66, 0x73));
     dica->setPalette(pd);
@@ -62,7 +61,8 @@ TfrmParametros::TfrmParametros(Tdm& dm, QWidget* janelaPrincipal, QDate hoje)
     lay->addWidget(dica);
     lay->addStretch(1);
     lay->addLayout(botoes);
-    setFixedSize(390, 150);
+    setMinimumWidth(340);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void TfrmParametros::confirmar() {
