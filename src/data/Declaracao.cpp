@@ -1,5 +1,6 @@
 #include "data/Declaracao.h"
 
+#include "data/Figuras.h"
 #include "data/LinhasBanco.h"
 
 #include "data/fb/Comando.h"
@@ -162,9 +163,21 @@ Declaracao CarregarDeclaracao(fb::Conexao& c, int id) {
         }
     }
     {
-        fb::Comando q(tr, "SELECT FIRST 1 TIPOTRANSMISSAO FROM TRANSMISSAO WHERE DOCUMENTO_ID = :DOCUMENTO_ID");
+        // Entregas da declaração em ordem de data e hora: a primeira dá TRANSMISSAO, todas a SITUACAO
+        fb::Comando q(tr,
+                      "SELECT TRANSMISSAO_ID, TIPOTRANSMISSAO FROM TRANSMISSAO WHERE DOCUMENTO_ID = :DOCUMENTO_ID "
+                      "ORDER BY DATA, HORA");
         q.param("DOCUMENTO_ID", id);
-        if (q.proximo()) d.TRANSMISSAO = q.coluna(0).texto();
+        std::vector<LinhaTransmissao> entregas;
+        while (q.proximo()) {
+            LinhaTransmissao t;
+            t.TRANSMISSAO_ID = static_cast<int>(q.coluna(0).inteiro());
+            t.DOCUMENTO_ID = id;
+            t.TIPOTRANSMISSAO = q.coluna(1).texto();
+            entregas.push_back(t);
+        }
+        if (!entregas.empty()) d.TRANSMISSAO = entregas.front().TIPOTRANSMISSAO;
+        d.SITUACAO = Situacao(entregas);
     }
     d.estoque = umaLinha<Estoque>(tr, id);
     d.despesas = umaLinha<DespesasOperacionais>(tr, id);

@@ -23,6 +23,7 @@ struct Declaracao {
     std::string IE_CONTRIBUINTE, NOME_CONTRIBUINTE, CNPJ_CONTRIBUINTE;
     std::string DESCRICAO_STATUS, DESCRICAO_TIPOREGIME, TITULO_TIPOCONTRIBUINTE, DESCRICAO_CNAEF;
     std::string DESCRICAO_MUNICIPIO, DESCRICAO_RECOLHIMENTO, TRANSMISSAO;
+    std::string SITUACAO;  // situação da entrega: "T", "D", "N" (ou vazio)
     std::optional<int> MUNICIPIO_MUNICIPIO_ID;
 
     std::optional<Estoque> estoque;

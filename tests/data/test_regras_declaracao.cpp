@@ -415,6 +415,9 @@ TEST_F(Regras, ListaDoAnoBaseComSituacao) {
     EXPECT_EQ(lista[1].STATUS_ID, 0);
     EXPECT_FALSE(lista[1].DESCRICAO_STATUS.empty());
     EXPECT_EQ(ListarDeclaracoes(c, "2009").front().DOCUMENTO_ID, outroAno);
+    // A mesma situação no agregado carregado
+    EXPECT_EQ(CarregarDeclaracao(c, a).SITUACAO, "T");
+    EXPECT_EQ(CarregarDeclaracao(c, b).SITUACAO, "N");
     EXPECT_EQ(ListarDeclaracoes(c, "").size(), 3u);
 }
 
