@@ -455,3 +455,18 @@ TEST_F(Regras, GravacaoCompletaDoEditor) {
     EXPECT_EQ(v(lida.kov->TOTALENTRADAS), v(lida.kov->SAIDAS));
     EXPECT_EQ(v(lida.kov->TOTALKOV), Dinheiro{});
 }
+
+TEST_F(Regras, PreparacaoDasPaginasCriaSoOQueFalta) {
+    Declaracao d = NovaDeclaracao("2010");
+    d.estoque.emplace();
+    d.estoque->INITRIBUTADOS = Dinheiro::deReais(3);
+    PrepararDetalhesPrelo(d);
+    EXPECT_EQ(v(d.estoque->INITRIBUTADOS), Dinheiro::deReais(3)) << "a linha que existe fica como está";
+    ASSERT_TRUE(d.despesas && d.resultado && d.entrada && d.saida);
+    EXPECT_TRUE(d.entrada->VCTOTAL.has_value());
+    EXPECT_FALSE(d.kov || d.exclusoes) << "as seções do KOV são da outra página";
+    PrepararDetalhesKOV(d);
+    ASSERT_TRUE(d.kov && d.exclusoes);
+    EXPECT_EQ(v(d.kov->SAIDAS), Dinheiro{});
+    EXPECT_TRUE(d.detalhamentoES.empty()) << "o detalhamento por tipo de operação não é criado aqui";
+}
