@@ -249,7 +249,7 @@ void ExcluirContribuinte(fb::Conexao& c, int id) {
 std::vector<Responsavel> ListarResponsaveis(fb::Conexao& c) {
     auto tr = fb::Transacao::leitura(c);
     fb::Comando q(tr, "SELECT " + ListaColunas<Responsavel>() +
-                          " FROM RESPONSAVEL WHERE RESPONSAVEL.RESPONSAVEL_ID <> 0 ORDER BY NOME, RESPONSAVEL_ID");
+                          " FROM RESPONSAVEL WHERE RESPONSAVEL.RESPONSAVEL_ID <> 0 ORDER BY NOME COLLATE WIN_PTBR, RESPONSAVEL_ID");
     std::vector<Responsavel> v;
     while (q.proximo()) v.push_back(LerLinha<Responsavel>(q));
     tr.commit();

@@ -177,7 +177,8 @@ void Tdm::AbrirReferencias() {
                                   q["DATA_INICIO"].data(), q["DATA_FIM"].data()});
     }
     {
-        fb::Comando q(tr, "SELECT * FROM MUNICIPIO ORDER BY DESCRICAO");
+        // Ordem alfabética do português: acentos não mandam os nomes para o fim da lista
+        fb::Comando q(tr, "SELECT * FROM MUNICIPIO ORDER BY DESCRICAO COLLATE WIN_PTBR");
         while (q.proximo())
             r.cdsMunicipio.push_back({static_cast<int>(q["CODDRUMUNICIPIO"].inteiro()),
                                       static_cast<int>(q["MUNICIPIO_ID"].inteiro()), q["DESCRICAO"].texto()});

@@ -59,9 +59,16 @@ TEST(ModuloDados, IniciaNaBaseDistribuidaComAsReferencias) {
     EXPECT_EQ(dm.ref.cdsTipoOperacao.size(), 6u);
     EXPECT_GE(dm.ref.cdsMunicipio.size(), 100u);
     EXPECT_GE(dm.ref.cdsConsistencias.size(), 39u);
-    // Municípios em ordem de nome
-    for (size_t i = 1; i < dm.ref.cdsMunicipio.size(); ++i)
-        EXPECT_LE(dm.ref.cdsMunicipio[i - 1].DESCRICAO, dm.ref.cdsMunicipio[i].DESCRICAO);
+    // Municípios em ordem alfabética do português: "ÁGUA..." antes de "B...", "SÃO..." antes de "SO..."
+    auto posicao = [&](const std::string& prefixo) {
+        for (size_t i = 0; i < dm.ref.cdsMunicipio.size(); ++i)
+            if (dm.ref.cdsMunicipio[i].DESCRICAO.rfind(prefixo, 0) == 0) return i;
+        return dm.ref.cdsMunicipio.size();
+    };
+    ASSERT_LT(posicao("ÁGUA"), dm.ref.cdsMunicipio.size());
+    EXPECT_LT(posicao("ÁGUA"), posicao("B"));
+    EXPECT_LT(posicao("SÃO"), posicao("SO"));
+    EXPECT_LT(posicao("A"), posicao("B"));
     // Parâmetros: leitura sem distinção de caixa, gravação de chave nova e existente
     EXPECT_EQ(dm.LerParametro("anoexercicio"), "2016");
     EXPECT_EQ(dm.LerParametro("NAO_EXISTE"), "");
