@@ -139,11 +139,11 @@ TfrmAncestral::TfrmAncestral(Tdm& dm, ConjuntoDados* conjunto, QWidget* pai)
     actdbAncestralUltimo = criarAcao("actdbAncestralUltimo", QStringLiteral("Último"), QStringLiteral("Último"),
                                      QStyle::SP_MediaSkipForward);
     actAncestralExportar = criarAcao("actAncestralExportar", QStringLiteral("Exportar"),
-                                     QStringLiteral("Exportar para arquivo"), QStyle::SP_DriveFDIcon);
+                                     QStringLiteral("Exportar para arquivo"), QStyle::SP_DriveHDIcon);
     actAncestralFechar =
         criarAcao("actAncestralFechar", QStringLiteral("Fechar"), QStringLiteral("Fechar"), QStyle::SP_DialogCloseButton);
     actAncestralAjuda =
-        criarAcao("actAncestralAjuda", QStringLiteral("Ajuda"), QStringLiteral("Ajuda"), QStyle::SP_DialogHelpButton);
+        criarAcao("actAncestralAjuda", QStringLiteral("Ajuda"), QStringLiteral("Ajuda"), QStyle::SP_MessageBoxQuestion);
 
     connect(actdbAncestralIncluir, &QAction::triggered, this, &TfrmAncestral::incluir);
     connect(actdbAncestralEditar, &QAction::triggered, this, &TfrmAncestral::editar);
@@ -194,7 +194,7 @@ TfrmAncestral::TfrmAncestral(Tdm& dm, ConjuntoDados* conjunto, QWidget* pai)
     btnCancelar_ = botao("btnCancelar", QStringLiteral("&Cancelar"), QStringLiteral("Cancela"),
                          QStyle::SP_DialogCancelButton);
     btnFechar_ = botao("btnFechar", QStringLiteral("&Fechar"), QStringLiteral("Fechar"), QStyle::SP_DialogCloseButton);
-    btnAjuda_ = botao("btnAjuda", QStringLiteral("A&juda"), QStringLiteral("Ajuda"), QStyle::SP_DialogHelpButton);
+    btnAjuda_ = botao("btnAjuda", QStringLiteral("A&juda"), QStringLiteral("Ajuda"), QStyle::SP_MessageBoxQuestion);
     connect(btnGravar_, &QPushButton::clicked, this, &TfrmAncestral::gravarEFechar);
     connect(btnCancelar_, &QPushButton::clicked, this, &TfrmAncestral::cancelarEFechar);
     connect(btnFechar_, &QPushButton::clicked, this, &TfrmAncestral::fechar);

@@ -77,7 +77,7 @@ TfrmVisaoAncestral::TfrmVisaoAncestral(Tdm& dm, QWidget* pai)
     btnEditar_ = botao(actdbAncestralVisaoEditar, "btnEditar", QStyle::SP_FileDialogContentsView);
     btnExcluir_ = botao(actdbAncestralVisaoDelete, "btnExcluir", QStyle::SP_TrashIcon);
     btnFechar_ = botao(actAncestralVisaoFechar, "btnFechar", QStyle::SP_DialogCloseButton);
-    btnAjuda_ = botao(actAncestralVisaoAjuda, "btnAjuda", QStyle::SP_DialogHelpButton);
+    btnAjuda_ = botao(actAncestralVisaoAjuda, "btnAjuda", QStyle::SP_MessageBoxQuestion);
 
     auto* botoes = new QHBoxLayout;
     botoes->setSpacing(8);
