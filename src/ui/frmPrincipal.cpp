@@ -22,6 +22,8 @@
 #include "ui/Eventos.h"
 #include "ui/Parametros.h"
 #include "ui/QuadroMensagens.h"
+#include "ui/frmVContribuintes.h"
+#include "ui/frmVResponsaveis.h"
 
 namespace kov::ui {
 
@@ -30,6 +32,19 @@ namespace {
 const char* const TextoVersaoTeste = "* * *  V e r s ã o  d e  T e s t e  * * *";
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
+
+// Abre uma lista de cadastro modal; a falha ao ler a lista é mostrada e nada abre.
+template <class Lista>
+void abrirLista(Tdm& dm, QWidget* dona) {
+    std::unique_ptr<Lista> tela;
+    try {
+        tela = std::make_unique<Lista>(dm, dona);
+    } catch (const std::exception& ex) {
+        dm.ui().erro(ex.what());
+        return;
+    }
+    tela->exec();
+}
 
 }  // namespace
 
@@ -88,11 +103,11 @@ QAction* TFormPrincipal::criarAcao(const char* nome, const QString& texto, const
 
 void TFormPrincipal::criarMenus() {
     actCadastroContribuintes = criarAcao("actCadastroContribuintes", QStringLiteral("&Contribuintes"),
-                                         QStringLiteral("Cadastro de Contribuintes"), false);
+                                         QStringLiteral("Cadastro de Contribuintes"), true);
     actCadastroDocumentos = criarAcao("actCadastroDocumentos", QStringLiteral("&Documentos"),
                                       QStringLiteral("Cadastro de Documentos"), false);
     actCadastroResponsaveis = criarAcao("actCadastroResponsaveis", QStringLiteral("Responsáveis"),
-                                        QStringLiteral("Cadastro de Responsáveis"), false);
+                                        QStringLiteral("Cadastro de Responsáveis"), true);
     actSair = criarAcao("actSair", QStringLiteral("&Sair"), QStringLiteral("Sair"), true);
     actSair->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
     actTransmissao = criarAcao("actTransmissao", QStringLiteral("&Transmissão via Internet"),
@@ -112,6 +127,10 @@ void TFormPrincipal::criarMenus() {
     actAjuda = criarAcao("actAjuda", QStringLiteral("&Conteúdo"), QStringLiteral("Ajuda"), true);
     actSobre = criarAcao("mnuSobre", QStringLiteral("Sobre"), {}, true);
 
+    connect(actCadastroContribuintes, &QAction::triggered, this,
+            [this] { abrirLista<TFormVisaoContribuintes>(dm_, this); });
+    connect(actCadastroResponsaveis, &QAction::triggered, this,
+            [this] { abrirLista<TFormVisaoResponsaveis>(dm_, this); });
     connect(actSair, &QAction::triggered, this, &TFormPrincipal::sair);
     connect(actParametros, &QAction::triggered, this, &TFormPrincipal::abrirParametros);
     connect(actAjuda, &QAction::triggered, this, &TFormPrincipal::abrirAjuda);

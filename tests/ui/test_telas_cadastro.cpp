@@ -25,6 +25,7 @@
 #include "ui/frmEContribuintes.h"
 #include "ui/frmEResponsaveis.h"
 #include "ui/frmVContribuintes.h"
+#include "ui/frmPrincipal.h"
 #include "ui/frmVResponsaveis.h"
 #include "ui/untCnaef.h"
 #include "ui/untMunicipio.h"
@@ -526,4 +527,34 @@ TEST(CadastroResponsaveis, CadastraPelasTelasSemALinhaNaoAtribuido) {
     QTest::keyClick(lista.grade(), Qt::Key_Return);
     EXPECT_EQ(amb.doTipo("pergunta").size(), 1u);
     EXPECT_TRUE(lista.conjunto()->navegando());
+}
+
+TEST(CadastroPelaJanelaPrincipal, ComandosAbremAsListasEDocumentosContinuaDesabilitado) {
+    Cadastro cad;
+    auto& amb = cad.amb;
+    ui::TFormPrincipal form(*amb.dm);
+    mostrarAtiva(form);
+    auto* contribuintes = form.findChild<QAction*>("actCadastroContribuintes");
+    auto* responsaveis = form.findChild<QAction*>("actCadastroResponsaveis");
+    ASSERT_TRUE(contribuintes && responsaveis);
+    EXPECT_TRUE(contribuintes->isEnabled());
+    EXPECT_TRUE(responsaveis->isEnabled());
+    EXPECT_FALSE(form.findChild<QAction*>("actCadastroDocumentos")->isEnabled());
+
+    int linhas = -1;
+    quandoAparecer<ui::TFormVisaoResponsaveis>([&](ui::TFormVisaoResponsaveis* l) {
+        linhas = l->grade()->model()->rowCount();
+        QTest::keyClick(l->grade(), Qt::Key_Escape);
+    });
+    QTest::mouseClick(form.findChild<QToolButton*>("btnResponsaveis"), Qt::LeftButton);
+    EXPECT_EQ(linhas, 1);
+
+    QString titulo;
+    quandoAparecer<ui::TFormVisaoContribuintes>([&](ui::TFormVisaoContribuintes* l) {
+        titulo = l->windowTitle();
+        QTest::mouseClick(l->botaoFechar(), Qt::LeftButton);
+    });
+    contribuintes->trigger();
+    EXPECT_EQ(titulo, "Cadastro de Contribuintes");
+    EXPECT_TRUE(amb.ui.mensagens.empty());
 }
