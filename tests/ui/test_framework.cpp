@@ -622,6 +622,80 @@ TEST(TelaLista, InserirAbreAEdicaoNoRegistroNovoECancelarNaoMudaALista) {
     EXPECT_EQ(lista.conjunto()->valor("NOME").texto(), "Ana");
 }
 
+TEST(TelaLista, DuploCliqueEditaEExclusaoRecusadaPeloCadastroMostraOMotivo) {
+    AmbienteTela amb;
+    const int ana = gravarResponsavel(*amb.dm, "Ana");
+    gravarResponsavel(*amb.dm, "Bruno");
+    {
+        teste::InteracaoGravada g;
+        Contribuinte c = NovoContribuinte();
+        c.INSCESTADUAL = "1234567890107";
+        c.RAZAOSOCIAL = "Loja";
+        c.CNPJ = "12345678000199";
+        c.EMAIL = "a@b.com";
+        c.TIPOCONTRIBUINTE_ID = 3;
+        c.RESPONSAVEL_ID = ana;
+        c.CNAEF_ID = "4711301";
+        c.DESMEMBRAMENTO = "00";
+        c.CODDRUMUNICIPIO = amb.dm->ref.cdsMunicipio.front().CODDRUMUNICIPIO;
+        c.CEP = "12345678";
+        c.DDD = "11";
+        c.TELEFONE = "3333444";
+        GravarContribuinte(amb.dm->MainConnection, c, g);
+    }
+    ui::TFormVisaoResponsaveis lista(*amb.dm);
+    mostrarAtiva(lista);
+    ASSERT_EQ(lista.grade()->model()->rowCount(), 2);
+
+    // duplo clique na segunda linha abre a edição dela
+    QString nome;
+    quandoAparecer<ui::TFormEdicaoResponsavel>([&](ui::TFormEdicaoResponsavel* t) {
+        nome = t->edtNome->text();
+        EXPECT_EQ(lista.conjunto()->estado(), EstadoConjunto::Edicao);
+        QTest::mouseClick(t->botaoCancelar(), Qt::LeftButton);
+    });
+    const QRect r = lista.grade()->visualRect(lista.grade()->model()->index(1, 0));
+    QTest::mouseClick(lista.grade()->viewport(), Qt::LeftButton, {}, r.center());
+    QTest::mouseDClick(lista.grade()->viewport(), Qt::LeftButton, {}, r.center());
+    EXPECT_EQ(nome, "Bruno");
+
+    // Ana responde por um contribuinte: o cadastro recusa e a lista continua igual
+    lista.grade()->selectRow(0);
+    amb.ui.respostas = {true};
+    lista.actdbAncestralVisaoDelete->trigger();
+    EXPECT_EQ(amb.ui.textos(), std::vector<std::string>({"Confirma exclusão do registro ?",
+                                                         "O responsável está associado a contribuintes e não pode "
+                                                         "ser excluído."}));
+    EXPECT_EQ(lista.grade()->model()->rowCount(), 2);
+    EXPECT_EQ(ListarResponsaveis(amb.dm->MainConnection).size(), 2u);
+}
+
+TEST(TelaEdicao, ExcluirPerguntaEExcluiORegistroAtual) {
+    AmbienteTela amb;
+    gravarResponsavel(*amb.dm, "Ana");
+    gravarResponsavel(*amb.dm, "Bruno");
+    auto cds = ui::CriarConjuntoResponsaveis(*amb.dm);
+    cds->abrir();
+    ui::TFormEdicaoResponsavel tela(*amb.dm, cds.get());
+    mostrarAtiva(tela);
+    tela.actdbAncestralProximo->trigger();
+    ASSERT_EQ(tela.edtNome->text(), "Bruno");
+    amb.ui.respostas = {false};
+    tela.actdbAncestralExcluir->trigger();
+    EXPECT_EQ(ListarResponsaveis(amb.dm->MainConnection).size(), 2u);
+    amb.ui.respostas = {true};
+    tela.actdbAncestralExcluir->trigger();
+    const auto perguntas = amb.doTipo("pergunta");
+    ASSERT_EQ(perguntas.size(), 2u);
+    EXPECT_EQ(perguntas[1].titulo, "Exclusão");
+    EXPECT_EQ(perguntas[1].texto, "Confirma exclusão do registro ?");
+    const auto restantes = ListarResponsaveis(amb.dm->MainConnection);
+    ASSERT_EQ(restantes.size(), 1u);
+    EXPECT_EQ(restantes[0].NOME, "Ana");
+    EXPECT_EQ(tela.edtNome->text(), "Ana");
+    EXPECT_FALSE(tela.actdbAncestralProximo->isEnabled());
+}
+
 // --- Tela de passos ------------------------------------------------------------------------
 
 namespace {
