@@ -124,9 +124,9 @@ TEST(FormPrincipal, MenusBotoesDicasEComandosHabilitados) {
         const char* dica;
         bool habilitada;
     } itens[] = {
-        {"actCadastroContribuintes", "&Contribuintes", "Cadastro de Contribuintes", false},
+        {"actCadastroContribuintes", "&Contribuintes", "Cadastro de Contribuintes", true},
         {"actCadastroDocumentos", "&Documentos", "Cadastro de Documentos", false},
-        {"actCadastroResponsaveis", "Responsáveis", "Cadastro de Responsáveis", false},
+        {"actCadastroResponsaveis", "Responsáveis", "Cadastro de Responsáveis", true},
         {"actSair", "&Sair", "Sair", true},
         {"actTransmissao", "&Transmissão via Internet", "Transmite via Internet", false},
         {"actGravaDisquete", "&Gravação em Mídia Eletrônica", "Gravação em Mídia Eletrônica", false},
@@ -185,7 +185,8 @@ TEST(FormPrincipal, MenusBotoesDicasEComandosHabilitados) {
     EXPECT_EQ(botoes, QStringList({QString::fromUtf8("Responsáveis"), "Contribuintes", "Documentos",
                                    QString::fromUtf8("Cópia Segurança"), QString::fromUtf8("Restauração"),
                                    QString::fromUtf8("Transmissão"), QString::fromUtf8("Gravação"), "Sair"}));
-    EXPECT_EQ(habilitados, std::vector<bool>({false, false, false, false, false, false, false, true}));
+    // Responsáveis, Contribuintes e Sair; os outros comandos esperam as suas telas
+    EXPECT_EQ(habilitados, std::vector<bool>({true, true, false, false, false, false, false, true}));
     auto* btnSair = barra->findChild<QToolButton*>("btnSair");
     EXPECT_EQ(btnSair->toolTip(), "Sair");
 }
