@@ -16,6 +16,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "data/Cadastros.h"
@@ -176,6 +177,9 @@ TfrmAncestral::TfrmAncestral(Tdm& dm, ConjuntoDados* conjunto, QWidget* pai)
     barra_->addSeparator();
     barra_->addAction(actdbAncestralAtualizar);
     barra_->addAction(actAncestralExportar);
+    // A barra não recebe o foco: ao abrir, o espaço digitado no primeiro campo não pode
+    // acionar um botão dela (Gravar, Excluir...)
+    for (auto* b : barra_->findChildren<QToolButton*>()) b->setFocusPolicy(Qt::NoFocus);
 
     corpo_ = new QWidget(this);
     corpo_->setObjectName(QStringLiteral("corpo"));
@@ -380,6 +384,20 @@ void TfrmAncestral::showEvent(QShowEvent* e) {
     if (!marcados_) {
         marcados_ = true;
         marcarObrigatorios();
+        focarPrimeiroCampo();
+    }
+}
+
+// Ao abrir, o cursor fica no primeiro campo que se pode editar, na ordem de tabulação.
+void TfrmAncestral::focarPrimeiroCampo() {
+    QWidget* w = corpo_ ? corpo_->nextInFocusChain() : nullptr;
+    for (int voltas = 0; w && voltas < 500; ++voltas, w = w->nextInFocusChain()) {
+        if (!corpo_->isAncestorOf(w) || !w->isVisibleTo(this) || !w->isEnabled()) continue;
+        if (!(w->focusPolicy() & Qt::TabFocus)) continue;
+        if (auto* l = qobject_cast<QLineEdit*>(w); l && l->isReadOnly()) continue;
+        if (qobject_cast<QAbstractButton*>(w)) continue;
+        w->setFocus(Qt::OtherFocusReason);
+        return;
     }
 }
 

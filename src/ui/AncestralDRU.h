@@ -155,6 +155,7 @@ protected:
     void mostrarRegistro();
 
     void showEvent(QShowEvent* e) override;
+    void focarPrimeiroCampo();
     bool eventFilter(QObject* alvo, QEvent* e) override;
 
 private:

@@ -489,7 +489,12 @@ TEST(CadastroResponsaveis, CadastraPelasTelasSemALinhaNaoAtribuido) {
         QStringList rotulos;
         for (QLabel* l : t->findChildren<QLabel*>()) rotulos << l->text();
         EXPECT_EQ(rotulos, QStringList({"Nome", "DDD", "Telefone", "E-Mail"}));
-        digitar(t->edtNome, Q("Maria Conceição"));
+        // Ao abrir, o cursor está no primeiro campo; a barra de comandos não recebe o foco,
+        // então o espaço digitado vai para o campo e não aciona um botão
+        EXPECT_EQ(t->focusWidget(), t->edtNome);
+        for (auto* b : t->findChildren<QToolButton*>()) EXPECT_EQ(b->focusPolicy(), Qt::NoFocus);
+        digitar(t->edtNome, Q("Maria"));
+        digitar(t->focusWidget(), Q(" Conceição"));
         digitar(t->edtDDD, "11");
         digitar(t->edtTelefone, "3333444");  // o responsável pede 8 dígitos
         digitar(t->edtEmail, "maria@contab.com.br");
