@@ -114,12 +114,12 @@ std::string Situacao(const std::vector<LinhaTransmissao>& entregas) {
     // Percorrer em ordem de data e hora não muda o resultado: uma transmissão encerra a
     // busca e nenhuma gravação em disco depois dela a desfaz. Um tipo desconhecido não
     // muda o que já se achou.
-    std::string situacao;
+    bool gravada = false;
     for (const auto& e : entregas) {
         if (e.TIPOTRANSMISSAO == "T") return "T";
-        if (e.TIPOTRANSMISSAO == "D") situacao = "D";
+        if (e.TIPOTRANSMISSAO == "D") gravada = true;
     }
-    return situacao;
+    return gravada ? "D" : "";
 }
 
 std::string SituacaoDaDeclaracao(const std::vector<LinhaTransmissao>& todas, std::optional<int> documentoId) {

@@ -20,7 +20,10 @@ struct Preenchedor {
     void operator()(L& l) {
         for (const auto& c : L::colunas()) {
             if (c.chave()) continue;
-            if (auto m = std::get_if<Quantia L::*>(&c.membro)) l.*(*m) = Dinheiro::deCentavos(n++ * 100 + n % 100);
+            if (auto m = std::get_if<Quantia L::*>(&c.membro)) {
+                l.*(*m) = Dinheiro::deCentavos(n * 100 + n % 100);
+                ++n;
+            }
         }
     }
 };

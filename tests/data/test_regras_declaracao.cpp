@@ -399,7 +399,7 @@ TEST_F(Regras, ListaDoAnoBaseComSituacao) {
     const int outroAno = gravar(1, 12, "N", 2009);
     {
         fb::Transacao tr(c);
-        for (const std::string sql :
+        for (const std::string& sql :
              {"INSERT INTO TRANSMISSAO (TRANSMISSAO_ID, DOCUMENTO_ID, TIPOTRANSMISSAO) VALUES (1, " + std::to_string(a) + ", 'D')",
               "INSERT INTO TRANSMISSAO (TRANSMISSAO_ID, DOCUMENTO_ID, TIPOTRANSMISSAO) VALUES (2, " + std::to_string(a) + ", 'T')",
               "INSERT INTO TRANSMISSAO (TRANSMISSAO_ID, DOCUMENTO_ID, TIPOTRANSMISSAO) VALUES (3, " + std::to_string(a) + ", 'D')"})

@@ -21,14 +21,6 @@ std::string maiusculas(std::string s) {
 
 constexpr unsigned CHARSET_UTF8 = 4;
 
-// Número de caracteres UTF-8 em s (bytes de continuação não contam).
-size_t contarCaracteres(const std::string& s) {
-    size_t n = 0;
-    for (unsigned char c : s)
-        if ((c & 0xC0) != 0x80) ++n;
-    return n;
-}
-
 // Mantém os primeiros n caracteres UTF-8.
 std::string primeirosCaracteres(const std::string& s, size_t n) {
     size_t i = 0, cont = 0;
