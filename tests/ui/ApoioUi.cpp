@@ -64,31 +64,6 @@ std::vector<MensagemGravada> AmbienteTela::doTipo(const std::string& tipo) const
     return v;
 }
 
-void quandoCaixaAparecer(std::function<void(QMessageBox*)> acao) {
-    auto* timer = new QTimer;
-    auto* relogio = new QElapsedTimer;
-    relogio->start();
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, relogio, acao] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            auto* caixa = qobject_cast<QMessageBox*>(w);
-            if (caixa && caixa->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                delete relogio;
-                acao(caixa);
-                return;
-            }
-        }
-        if (relogio->elapsed() > 10000) {  // a caixa não veio: o teste falha pelas suas verificações
-            timer->stop();
-            timer->deleteLater();
-            delete relogio;
-        }
-    });
-    timer->start();
-}
-
 QString textoBotao(QMessageBox* caixa, QMessageBox::StandardButton b) {
     QAbstractButton* botao = caixa->button(b);
     return botao ? botao->text() : QString();

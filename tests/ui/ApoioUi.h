@@ -2,6 +2,9 @@
 // Apoio aos testes das telas: a aplicação Qt (plataforma offscreen), uma instalação de
 // teste com a base real, as figuras e a ajuda do programa, e o módulo de dados aberto.
 #include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QMessageBox>
 #include <filesystem>
 #include <functional>
@@ -38,8 +41,36 @@ struct AmbienteTela {
     std::vector<MensagemGravada> doTipo(const std::string& tipo) const;
 };
 
+// Quando uma janela do tipo T aparecer (modal, por exemplo aberta por exec()), chama 'acao'
+// com ela. Se ela não vier em 10 s, desiste: o teste falha pelas suas verificações.
+template <class T>
+void quandoAparecer(std::function<void(T*)> acao) {
+    auto* timer = new QTimer;
+    auto* relogio = new QElapsedTimer;
+    relogio->start();
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, relogio, acao] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* t = qobject_cast<T*>(w);
+            if (t && t->isVisible()) {
+                timer->stop();
+                timer->deleteLater();
+                delete relogio;
+                acao(t);
+                return;
+            }
+        }
+        if (relogio->elapsed() > 10000) {
+            timer->stop();
+            timer->deleteLater();
+            delete relogio;
+        }
+    });
+    timer->start();
+}
+
 // Quando a próxima caixa de mensagem aparecer, chama 'acao' com ela (que deve fechá-la).
-void quandoCaixaAparecer(std::function<void(QMessageBox*)> acao);
+inline void quandoCaixaAparecer(std::function<void(QMessageBox*)> acao) { quandoAparecer<QMessageBox>(std::move(acao)); }
 
 // Texto do botão padrão da caixa, ou vazio se ela não o tem.
 QString textoBotao(QMessageBox* caixa, QMessageBox::StandardButton b);

@@ -37,6 +37,7 @@ namespace {
 KOV_LINHA(LinhaDois, DOIS, KOV_COLUNAS_DOIS)
 
 using teste::AmbienteTela;
+using teste::quandoAparecer;
 
 QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
 
@@ -76,32 +77,6 @@ int gravarResponsavel(Tdm& dm, const std::string& nome) {
     return r.RESPONSAVEL_ID;
 }
 
-// Quando uma janela do tipo T aparecer (modal, por exemplo aberta por exec()), chama 'acao'.
-template <class T>
-void quandoAparecer(std::function<void(T*)> acao) {
-    auto* timer = new QTimer;
-    auto* relogio = new QElapsedTimer;
-    relogio->start();
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, relogio, acao] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            auto* t = qobject_cast<T*>(w);
-            if (t && t->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                delete relogio;
-                acao(t);
-                return;
-            }
-        }
-        if (relogio->elapsed() > 10000) {
-            timer->stop();
-            timer->deleteLater();
-            delete relogio;
-        }
-    });
-    timer->start();
-}
 
 // Tela de edição mínima sobre duas colunas de texto, com uma grade isenta (tag 30) e
 // outra não.

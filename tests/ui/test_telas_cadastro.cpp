@@ -63,31 +63,6 @@ void escolher(QComboBox* c, const QString& comeco) {
     digitar(c, comeco);
 }
 
-template <class T>
-void quandoAparecer(std::function<void(T*)> acao) {
-    auto* timer = new QTimer;
-    auto* relogio = new QElapsedTimer;
-    relogio->start();
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, relogio, acao] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            auto* t = qobject_cast<T*>(w);
-            if (t && t->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                delete relogio;
-                acao(t);
-                return;
-            }
-        }
-        if (relogio->elapsed() > 10000) {
-            timer->stop();
-            timer->deleteLater();
-            delete relogio;
-        }
-    });
-    timer->start();
-}
 
 QTreeWidgetItem* itemQueComeca(QTreeWidget* arvore, const QString& comeco) {
     for (QTreeWidgetItemIterator i(arvore); *i; ++i)
