@@ -1,3 +1,4 @@
+#include "ui/Teclado.h"
 #include "ui/AncestralDRU.h"
 
 #include <QAbstractButton>
@@ -628,27 +629,9 @@ void TfrmAncestral::dispararLembrete() {
 // --- Teclado ----------------------------------------------------------------------------------
 
 bool TfrmAncestral::eventFilter(QObject* alvo, QEvent* e) {
-    if (e->type() == QEvent::KeyPress) {
-        auto* w = qobject_cast<QWidget*>(alvo);
-        // Só os controles desta janela (não a lista aberta de uma caixa de lista)
-        if (w && w->window() == this) {
-            auto* k = static_cast<QKeyEvent*>(e);
-            const auto mods = k->modifiers() & ~Qt::KeypadModifier;
-            if (k->key() == Qt::Key_Escape && mods == Qt::NoModifier) {
-                fechar();
-                return true;
-            }
-            if ((k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) &&
-                (mods == Qt::NoModifier || mods == Qt::ShiftModifier)) {
-                if (auto* b = qobject_cast<QAbstractButton*>(w); b && mods == Qt::NoModifier) {
-                    b->click();
-                    return true;
-                }
-                focusNextPrevChild(mods != Qt::ShiftModifier);
-                return true;
-            }
-        }
-    }
+    if (TratarTeclaDaTela(
+            this, alvo, e, [this] { fechar(); }, [this](bool proximo) { focusNextPrevChild(proximo); }))
+        return true;
     return QDialog::eventFilter(alvo, e);
 }
 
