@@ -1,5 +1,5 @@
-#include "ui/Teclado.h"
 #include "ui/pdrBasica.h"
+#include "ui/Teclado.h"
 
 #include <QAbstractButton>
 #include <QAction>
