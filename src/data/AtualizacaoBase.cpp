@@ -2,6 +2,7 @@
 // Cada passo só roda quando VERSAO é a sua versão de partida e termina gravando a seguinte;
 // o único estado entre execuções é o VERSAO gravado na própria base.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -169,6 +170,11 @@ void Tdm::fazerCopiaSeguranca(const std::string& versao) {
     MainConnection.fechar();
     try {
         fs::copy_file(origem, destino);
+        // A cópia fica com o dono da base (um servidor Firebird precisa conseguir abri-la)
+        struct stat st {};
+        if (::stat(origem.c_str(), &st) == 0 && ::chown(destino.c_str(), st.st_uid, st.st_gid) != 0) {
+            // sem permissão para trocar o dono: a cópia fica do usuário que atualizou
+        }
         const int fd = ::open(destino.c_str(), O_RDONLY);
         if (fd >= 0) {
             ::fsync(fd);
