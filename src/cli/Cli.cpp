@@ -1,11 +1,13 @@
 #include "cli/Cli.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <map>
 
 #include "data/Cadastros.h"
+#include "data/Consistencia.h"
 #include "data/CriarBase.h"
 #include "data/ImportacaoCadastros.h"
 #include "data/RegrasDeclaracao.h"
@@ -42,6 +44,11 @@ const char* AJUDA =
     "  declaracoes listar [ANO]      lista as declarações do ano base (ou do ANO): chave, inscrição,\n"
     "                                razão social, exercício, meses, situação da consistência e da\n"
     "                                entrega (T transmitida, D gravada, N não entregue)\n"
+    "  declaracoes consistir [ANO | --id N...]\n"
+    "                                consiste as declarações do ano base (ou do ANO, ou as de chave\n"
+    "                                N) e grava a situação; mostra cada uma (chave, inscrição, razão\n"
+    "                                social, Consistente ou Inconsistente) com os seus erros e um\n"
+    "                                resumo; código de saída 1 quando alguma tem erros\n"
     "\n"
     "A base usada é a do KOV.ini que está na pasta do kov-cli (chave Database da seção KOV).\n"
     "Falhas são escritas em stderr e o código de saída é diferente de zero (2 para uso\n"
@@ -211,9 +218,96 @@ int verboCadastro(TipoCadastro tipo, const std::vector<std::string>& a, std::ost
     return 0;
 }
 
+const char* USO_DECLARACOES = "Uso: kov-cli declaracoes listar [ANO]\n     kov-cli declaracoes consistir [ANO | --id N...]\n";
+
+bool inteiroPositivo(const std::string& s, int& n) {
+    if (s.empty() || s.size() > 9 || s.find_first_not_of("0123456789") != std::string::npos) return false;
+    n = std::stoi(s);
+    return n > 0;
+}
+
+std::string plural(size_t n, const char* singular, const char* plural) {
+    return std::to_string(n) + " " + (n == 1 ? singular : plural);
+}
+
+// Consiste um lote de declarações: as listas de erros são esvaziadas no começo, como
+// em todo lote novo; cada declaração sai com a sua situação e os seus erros.
+int verboConsistir(const std::vector<std::string>& a, std::ostream& out, std::ostream& err, const std::string& dir) {
+    std::vector<int> chaves;
+    std::string ano;
+    const bool porChave = a.size() > 2 && a[2] == "--id";
+    if (porChave) {
+        for (size_t i = 3; i < a.size(); ++i) {
+            if (a[i] == "--id") continue;
+            int n = 0;
+            if (!inteiroPositivo(a[i], n)) {
+                err << "Chave de declaração inválida: " << a[i] << "\n" << USO_DECLARACOES;
+                return 2;
+            }
+            chaves.push_back(n);
+        }
+        if (chaves.empty()) {
+            err << USO_DECLARACOES;
+            return 2;
+        }
+    } else if (a.size() == 3) {
+        int n = 0;
+        if (!inteiroPositivo(a[2], n)) {
+            err << "Ano inválido: " << a[2] << "\n" << USO_DECLARACOES;
+            return 2;
+        }
+        ano = a[2];
+    } else if (a.size() > 3) {
+        err << USO_DECLARACOES;
+        return 2;
+    }
+    InteracaoCli ui(err);
+    Tdm dm(ui, dir);
+    if (!abrirModulo(dm, ui)) return 1;
+    if (!porChave) {
+        if (ano.empty()) ano = dm.LerParametro("ANOEXERCICIO");
+        for (const auto& d : ListarDeclaracoes(dm.MainConnection, ano)) chaves.push_back(d.DOCUMENTO_ID);
+    }
+    if (chaves.empty()) {
+        out << "Nenhuma declaração para consistir.\n";
+        return 0;
+    }
+    ListasConsistencia listas;
+    listas.esvaziar();
+    size_t consistentes = 0, inconsistentes = 0, falhas = 0;
+    for (int chave : chaves) {
+        int status = 0;
+        const size_t antes = listas.cdsErros.size();  // mostra só os erros desta consistência
+        try {
+            status = ConsistirDocumento(dm, chave, listas);
+        } catch (const Abortar&) {
+            ++falhas;
+            continue;
+        } catch (const std::exception& e) {
+            err << "Declaração " << chave << " não consistida: " << InteracaoCli::paraTerminal(e.what()) << "\n";
+            ++falhas;
+            continue;
+        }
+        const auto& doc = listas.cdsDocumentosErros;
+        auto linha = std::find_if(doc.begin(), doc.end(), [&](const LinhaDocumentoErros& l) { return l.Documento == chave; });
+        out << chave << '\t' << campoLista(linha->IEContribuinte) << '\t' << campoLista(linha->Contribuinte) << '\t'
+            << (status == STATUS_CONSISTENTE ? "Consistente" : "Inconsistente") << "\n";
+        for (size_t i = antes; i < listas.cdsErros.size(); ++i)
+            out << "  " << listas.cdsErros[i].Erro << ' ' << campoLista(listas.cdsErros[i].Mensagem) << "\n";
+        (status == STATUS_CONSISTENTE ? consistentes : inconsistentes)++;
+    }
+    out << plural(consistentes + inconsistentes, "declaração consistida", "declarações consistidas") << ": "
+        << plural(consistentes, "consistente", "consistentes") << ", "
+        << plural(inconsistentes, "inconsistente", "inconsistentes");
+    if (falhas > 0) out << ", " << plural(falhas, "não consistida", "não consistidas");
+    out << ".\n";
+    return inconsistentes > 0 || falhas > 0 ? 1 : 0;
+}
+
 int verboDeclaracoes(const std::vector<std::string>& a, std::ostream& out, std::ostream& err, const std::string& dir) {
+    if (a.size() >= 2 && a[1] == "consistir") return verboConsistir(a, out, err, dir);
     if (a.size() < 2 || a.size() > 3 || a[1] != "listar") {
-        err << "Uso: kov-cli declaracoes listar [ANO]\n";
+        err << USO_DECLARACOES;
         return 2;
     }
     InteracaoCli ui(err);
