@@ -7,7 +7,10 @@
 #include "data/fb/Conexao.h"
 #include "data/fb/Transacao.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
 
 using namespace kov;
 
@@ -116,4 +119,19 @@ TEST(KovCli, ListaAsDeclaracoesDoAnoBase) {
     EXPECT_EQ(r.saida.rfind("11\t", 0), 0u) << r.saida;
     EXPECT_EQ(r.saida.substr(r.saida.size() - 3), "\tN\n");
     EXPECT_EQ(teste::rodar(cli, {"declaracoes"}).codigo, 2);
+}
+
+// Um usuário comum, que não pode gravar na pasta de travas do servidor Firebird
+// (/tmp/firebird, do usuário firebird), também abre a base com o motor embutido.
+TEST(KovCli, UsuarioComumUsaOMotorEmbutido) {
+    if (::geteuid() != 0 || std::system("id nobody > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "precisa rodar como root, com o usuário nobody";
+    teste::InstalacaoTeste inst;
+    const auto cli = teste::instalarCli(inst.exe.string());
+    std::filesystem::permissions(inst.raiz.caminho(), std::filesystem::perms::all);
+    for (const auto& p : std::filesystem::recursive_directory_iterator(inst.raiz.caminho()))
+        std::filesystem::permissions(p.path(), std::filesystem::perms::all);
+    auto r = teste::rodar("su", {"nobody", "-s", "/bin/sh", "-c", "'" + cli + "' versao"});
+    EXPECT_EQ(r.codigo, 0) << r.erros;
+    EXPECT_NE(r.saida.find("Base: 7.07.10"), std::string::npos) << r.saida << r.erros;
 }

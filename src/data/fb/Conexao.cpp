@@ -1,6 +1,7 @@
 #include "data/fb/Conexao.h"
 
 #include "data/fb/Api.h"
+#include "platform/MotorEmbutido.h"
 
 using namespace Firebird;
 
@@ -24,6 +25,7 @@ Conexao::~Conexao() { fechar(); }
 bool Conexao::aberta() const { return anexo_ != nullptr; }
 
 void Conexao::abrir(const ParametrosConexao& p) {
+    PrepararMotorEmbutido();
     fechar();
     parametros_ = p;
     api::chamar([&](ThrowStatusWrapper& st) {
@@ -34,6 +36,7 @@ void Conexao::abrir(const ParametrosConexao& p) {
 }
 
 void Conexao::criar(const ParametrosConexao& p, int tamanhoPagina) {
+    PrepararMotorEmbutido();
     fechar();
     parametros_ = p;
     api::chamar([&](ThrowStatusWrapper& st) {
