@@ -194,7 +194,7 @@ Declaracao CarregarDeclaracao(fb::Conexao& c, int id) {
         fb::Comando q(tr,
                       "SELECT " + ListaColunas<DetalhamentoEntrada>() +
                           " FROM DETALHAMENTOENTRADA WHERE DOCUMENTO_ID = :DOCUMENTO_ID ORDER BY (SELECT M.DESCRICAO "
-                          "FROM MUNICIPIO M WHERE M.CODDRUMUNICIPIO = DETALHAMENTOENTRADA.CODDRUMUNICIPIO)");
+                          "FROM MUNICIPIO M WHERE M.CODDRUMUNICIPIO = DETALHAMENTOENTRADA.CODDRUMUNICIPIO) COLLATE WIN_PTBR");
         q.param("DOCUMENTO_ID", id);
         while (q.proximo()) d.detalhamentoEntrada.push_back(LerLinha<DetalhamentoEntrada>(q));
     }

@@ -346,4 +346,30 @@ std::string TextoNo(const std::string& nome, _xmlNode* no) {
     return {};
 }
 
+std::string ChaveOrdemAlfabetica(const std::string& texto) {
+    static const std::pair<const char*, char> acentos[] = {
+        {"á", 'A'}, {"à", 'A'}, {"â", 'A'}, {"ã", 'A'}, {"ä", 'A'}, {"Á", 'A'}, {"À", 'A'}, {"Â", 'A'}, {"Ã", 'A'},
+        {"Ä", 'A'}, {"é", 'E'}, {"ê", 'E'}, {"è", 'E'}, {"É", 'E'}, {"Ê", 'E'}, {"È", 'E'}, {"í", 'I'}, {"Í", 'I'},
+        {"ì", 'I'}, {"Ì", 'I'}, {"ó", 'O'}, {"ô", 'O'}, {"õ", 'O'}, {"ò", 'O'}, {"ö", 'O'}, {"Ó", 'O'}, {"Ô", 'O'},
+        {"Õ", 'O'}, {"Ò", 'O'}, {"Ö", 'O'}, {"ú", 'U'}, {"ü", 'U'}, {"ù", 'U'}, {"Ú", 'U'}, {"Ü", 'U'}, {"Ù", 'U'},
+        {"ç", 'C'}, {"Ç", 'C'}, {"ñ", 'N'}, {"Ñ", 'N'}};
+    std::string r;
+    for (size_t i = 0; i < texto.size();) {
+        bool trocou = false;
+        for (const auto& [de, para] : acentos) {
+            const size_t n = std::char_traits<char>::length(de);
+            if (texto.compare(i, n, de) == 0) {
+                r += para;
+                i += n;
+                trocou = true;
+                break;
+            }
+        }
+        if (trocou) continue;
+        const char c = texto[i++];
+        r += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    return r;
+}
+
 }  // namespace kov

@@ -45,7 +45,9 @@ int UltimoDiaMes(int mes, int ano);
 bool SoNumeros(const std::string& texto);
 bool DataValida(const std::string& texto);  // "dd/mm/aaaa", depois de 01/01/1950
 bool HoraValida(const std::string& texto);  // "hh:mm:ss"
-std::string NomeMes(int mes);               // "Janeiro".."Dezembro", vazio fora de 1..12
+std::string NomeMes(int mes);
+// Chave de ordem alfabética do português: maiúsculas sem acentos ("Água" junto de "AGUA").
+std::string ChaveOrdemAlfabetica(const std::string& texto);               // "Janeiro".."Dezembro", vazio fora de 1..12
 
 // Busca em profundidade pelo nome de um nó XML, como descrita em ProcurarNo.
 _xmlNode* ProcurarNo(const std::string& nome, _xmlNode* no);

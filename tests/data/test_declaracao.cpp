@@ -4,6 +4,7 @@
 #include "apoio/BaseTeste.h"
 #include "data/Declaracao.h"
 #include "data/LinhasBanco.h"
+#include "data/untUtils.h"
 #include "data/fb/Comando.h"
 #include "data/fb/Conexao.h"
 #include "data/fb/Transacao.h"
@@ -149,7 +150,8 @@ TEST_F(AgregadoDeclaracao, GravaELeDeVoltaCadaColuna) {
             q.param("C", cod).proximo();
             return q.coluna(0).texto();
         };
-        EXPECT_LE(nome(lida.detalhamentoEntrada[i - 1].CODDRUMUNICIPIO), nome(lida.detalhamentoEntrada[i].CODDRUMUNICIPIO));
+        EXPECT_LE(ChaveOrdemAlfabetica(nome(lida.detalhamentoEntrada[i - 1].CODDRUMUNICIPIO)),
+                  ChaveOrdemAlfabetica(nome(lida.detalhamentoEntrada[i].CODDRUMUNICIPIO)));
     }
 }
 
