@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "apoio/BaseTeste.h"
+#include "apoio/Cadastro.h"
 #include "apoio/Processo.h"
 #include "data/Declaracao.h"
 #include "data/LinhasBanco.h"
@@ -50,17 +51,8 @@ struct CliConsistencia : ::testing::Test {
             r.RESPONSAVEL_ID = 1;
             r.NOME = "Contadora";
             InserirLinhas(tr, std::vector<Responsavel>{r});
-            a.CONTRIBUINTE_ID = 1;
-            a.CNAEF_ID = "4711301";
-            a.DESMEMBRAMENTO = "00";
-            a.CODDRUMUNICIPIO = municipio;
-            a.UF_ID = "QZ";
-            a.TIPOCONTRIBUINTE_ID = 1;
-            a.RAZAOSOCIAL = "Mercado Boa Vista";
-            a.CEP = "12345678";
-            a.INSCESTADUAL = "1234567890107";
+            a = teste::ContribuinteDeTeste(1, municipio, "Mercado Boa Vista");
             a.RESPONSAVEL_ID = 1;
-            a.CNPJ = "12345678000199";
             b = a;
             b.CONTRIBUINTE_ID = 2;
             b.RAZAOSOCIAL = "Armazém Central";

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "apoio/BaseTeste.h"
+#include "apoio/Cadastro.h"
 #include "data/Consistencia.h"
 #include "data/Figuras.h"
 #include "data/LinhasBanco.h"
@@ -76,17 +77,8 @@ struct Consistencia : ::testing::Test {
         r.RESPONSAVEL_ID = 1;
         r.NOME = "Contadora";
         InserirLinhas(tr, std::vector<Responsavel>{r});
-        contribuinte.CONTRIBUINTE_ID = 1;
-        contribuinte.CNAEF_ID = "4711301";
-        contribuinte.DESMEMBRAMENTO = "00";
-        contribuinte.CODDRUMUNICIPIO = municipio;
-        contribuinte.UF_ID = "QZ";
-        contribuinte.TIPOCONTRIBUINTE_ID = 1;
-        contribuinte.RAZAOSOCIAL = "Mercado Boa Vista";
-        contribuinte.CEP = "12345678";
-        contribuinte.INSCESTADUAL = "1234567890107";
+        contribuinte = teste::ContribuinteDeTeste(1, municipio, "Mercado Boa Vista");
         contribuinte.RESPONSAVEL_ID = 1;
-        contribuinte.CNPJ = "12345678000199";
         InserirLinhas(tr, std::vector<Contribuinte>{contribuinte});
         tr.commit();
         ASSERT_GE(consistencias.size(), 39u);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "apoio/BaseTeste.h"
+#include "apoio/Cadastro.h"
 #include "data/Declaracao.h"
 #include "data/LinhasBanco.h"
 #include "data/untUtils.h"
@@ -41,18 +42,7 @@ struct AgregadoDeclaracao : ::testing::Test {
         fb::Transacao tr(c);
         fb::Comando m(tr, "SELECT CODDRUMUNICIPIO FROM MUNICIPIO ORDER BY CODDRUMUNICIPIO");
         while (m.proximo()) municipios.push_back(static_cast<int>(m.coluna(0).inteiro()));
-        Contribuinte ct;
-        ct.CONTRIBUINTE_ID = 7;
-        ct.CNAEF_ID = "4711301";
-        ct.DESMEMBRAMENTO = "00";
-        ct.CODDRUMUNICIPIO = municipios.front();
-        ct.UF_ID = "QZ";
-        ct.TIPOCONTRIBUINTE_ID = 1;
-        ct.RAZAOSOCIAL = "Comércio Ação Ltda";
-        ct.CEP = "12345678";
-        ct.INSCESTADUAL = "1234567890107";
-        ct.RESPONSAVEL_ID = 0;
-        ct.CNPJ = "12345678000199";
+        const Contribuinte ct = teste::ContribuinteDeTeste(7, municipios.front());
         InserirLinhas(tr, std::vector<Contribuinte>{ct});
         tr.commit();
     }

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "apoio/BaseTeste.h"
+#include "apoio/Cadastro.h"
 #include "data/Declaracao.h"
 #include "data/Figuras.h"
 #include "data/LinhasBanco.h"
@@ -817,18 +818,7 @@ struct FigurasTransferencia : ::testing::Test {
         fb::Comando m(tr, "SELECT FIRST 1 CODDRUMUNICIPIO FROM MUNICIPIO ORDER BY CODDRUMUNICIPIO");
         ASSERT_TRUE(m.proximo());
         municipio = static_cast<int>(m.coluna(0).inteiro());
-        Contribuinte ct;
-        ct.CONTRIBUINTE_ID = 7;
-        ct.CNAEF_ID = "4711301";
-        ct.DESMEMBRAMENTO = "00";
-        ct.CODDRUMUNICIPIO = municipio;
-        ct.UF_ID = "QZ";
-        ct.TIPOCONTRIBUINTE_ID = 1;
-        ct.RAZAOSOCIAL = "Transportes Ação Ltda";
-        ct.CEP = "12345678";
-        ct.INSCESTADUAL = "1234567890107";
-        ct.RESPONSAVEL_ID = 0;
-        ct.CNPJ = "12345678000199";
+        const Contribuinte ct = teste::ContribuinteDeTeste(7, municipio, "Transportes Ação Ltda");
         InserirLinhas(tr, std::vector<Contribuinte>{ct});
         tr.commit();
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "apoio/BaseTeste.h"
+#include "apoio/Cadastro.h"
 #include "apoio/InteracaoGravada.h"
 #include "data/LinhasBanco.h"
 #include "data/RegrasDeclaracao.h"
@@ -31,17 +32,7 @@ struct Regras : ::testing::Test {
         fb::Transacao tr(c);
         fb::Comando m(tr, "SELECT CODDRUMUNICIPIO FROM MUNICIPIO");
         while (m.proximo()) municipios.push_back(static_cast<int>(m.coluna(0).inteiro()));
-        contribuinte.CONTRIBUINTE_ID = 1;
-        contribuinte.CNAEF_ID = "4711301";
-        contribuinte.DESMEMBRAMENTO = "00";
-        contribuinte.CODDRUMUNICIPIO = municipios.front();
-        contribuinte.UF_ID = "QZ";
-        contribuinte.TIPOCONTRIBUINTE_ID = 1;
-        contribuinte.RAZAOSOCIAL = "Loja";
-        contribuinte.CEP = "12345678";
-        contribuinte.INSCESTADUAL = "1234567890107";
-        contribuinte.RESPONSAVEL_ID = 0;
-        contribuinte.CNPJ = "12345678000199";
+        contribuinte = teste::ContribuinteDeTeste(1, municipios.front(), "Loja");
         InserirLinhas(tr, std::vector<Contribuinte>{contribuinte});
         tr.commit();
     }
