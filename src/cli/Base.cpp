@@ -1,0 +1,92 @@
+// Verbos da base: criação, atualização, versão e parâmetros.
+#include <fstream>
+#include <sstream>
+
+#include "cli/Comum.h"
+#include "data/CriarBase.h"
+#include "data/dmPrincipal.h"
+#include "data/untUtils.h"
+
+namespace kov::cli {
+
+namespace {
+
+int criarBaseVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
+    const bool comScripts = a.size() > 2 && a[1] == "--scripts";
+    if (a.size() != 1 && !comScripts) return usoIncorreto(v, c);
+    if (comScripts) {
+        std::vector<ScriptArquivo> scripts;
+        for (size_t i = 2; i < a.size(); ++i) {
+            std::ifstream f(a[i], std::ios::binary);
+            if (!f) {
+                c.err << "Arquivo não encontrado: " << a[i] << "\n";
+                return 1;
+            }
+            std::stringstream ss;
+            ss << f.rdbuf();
+            scripts.push_back({a[i], ss.str()});
+        }
+        criarBase(a[0], scripts);
+    } else {
+        criarBase(a[0]);
+    }
+    c.out << "Base criada: " << a[0] << "\n";
+    return 0;
+}
+
+int atualizarBaseVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
+    if (a.size() > 1) return usoIncorreto(v, c);
+    InteracaoCli ui(c.err);
+    Tdm dm(ui, c.dir);
+    if (a.size() == 1) dm.definirBanco(a[0]);
+    if (!abrirModulo(dm, ui)) return 1;
+    c.out << "Base na versão " << dm.LerVersaoBanco() << ": " << dm.caminhoBanco() << "\n";
+    return 0;
+}
+
+int versaoVerbo(const Verbo&, const std::vector<std::string>&, Contexto& c) {
+    InteracaoCli ui(c.err);
+    Tdm dm(ui, c.dir);
+    c.out << "Programa: " << VersaoSistema(dm.ConfigApp) << "\n";
+    if (!abrirModulo(dm, ui)) return 1;
+    c.out << "Base: " << dm.LerVersaoBanco() << "\n";
+    c.out << "Ano Base: " << dm.LerParametro("ANOEXERCICIO") << "\n";
+    c.out << "Caminho Banco: " << dm.caminhoBanco() << "\n";
+    return 0;
+}
+
+int parametroVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
+    if (a.empty() || a.size() > 2) return usoIncorreto(v, c);
+    InteracaoCli ui(c.err);
+    Tdm dm(ui, c.dir);
+    if (!abrirModulo(dm, ui)) return 1;
+    if (a.size() == 2) {
+        dm.GravarParametro(a[0], a[1]);
+    } else {
+        c.out << dm.LerParametro(a[0]) << "\n";
+    }
+    return 0;
+}
+
+}  // namespace
+
+void verbosBase(std::vector<Verbo>& v) {
+    v.push_back({"", "criar-base", "CAMINHO [--scripts ARQ.sql...]",
+            "Cria uma base nova a partir dos scripts do programa, ou dos scripts indicados.\n"
+            "Recusa sobrescrever um arquivo existente; se falhar no meio, apaga a base incompleta.\n"
+            "CAMINHO pode ser um arquivo (motor embutido) ou host:caminho (servidor Firebird).",
+            criarBaseVerbo});
+    v.push_back({"", "atualizar-base", "[CAMINHO]",
+            "Atualiza a base até a versão do programa.\n"
+            "Confere a versão da base do KOV.ini (ou a de CAMINHO) e a atualiza passo a passo até a\n"
+            "versão do programa, guardando antes uma cópia do arquivo ao lado dele.",
+            atualizarBaseVerbo});
+    v.push_back({"", "versao", "", "Versão do programa, versão da base, ano base e caminho da base.", versaoVerbo});
+    v.push_back({"", "parametro", "NOME [VALOR]",
+            "Lê ou grava um parâmetro da base.\n"
+            "Lê o parâmetro NOME da tabela PARAMETROS ou grava VALOR nele\n"
+            "(o ano base é o parâmetro ANOEXERCICIO).",
+            parametroVerbo});
+}
+
+}  // namespace kov::cli

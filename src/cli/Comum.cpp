@@ -1,0 +1,71 @@
+#include "cli/Comum.h"
+
+#include "data/dmPrincipal.h"
+
+namespace kov::cli {
+
+void InteracaoCli::mensagem(TipoMensagem tipo, const std::string&, const std::string& texto) {
+    if (tipo == TipoMensagem::Erro || tipo == TipoMensagem::Aviso) falhas_++;
+    err_ << paraTerminal(texto) << "\n";
+}
+
+void InteracaoCli::mostrarStatus(const std::string& texto) { err_ << paraTerminal(texto) << "\n"; }
+
+bool InteracaoCli::pergunta(const std::string&, const std::string& texto) {
+    err_ << paraTerminal(texto) << " [Sim]\n";
+    return true;
+}
+
+void InteracaoCli::erro(const std::string& texto) {
+    falhas_++;
+    err_ << paraTerminal(texto) << "\n";
+}
+
+std::string InteracaoCli::paraTerminal(const std::string& t) {
+    std::string s;
+    for (size_t i = 0; i < t.size(); ++i) {
+        if (t[i] == '\r') {
+            s += '\n';
+            if (i + 1 < t.size() && t[i + 1] == '\n') ++i;
+        } else {
+            s += t[i];
+        }
+    }
+    return s;
+}
+
+bool abrirModulo(Tdm& dm, InteracaoCli& ui) {
+    dm.DataModuleCreate();
+    return dm.conectado() && !dm.terminacaoSolicitada() && ui.falhas() == 0;
+}
+
+std::string campoLista(const std::string& s) {
+    std::string r = s;
+    for (char& ch : r)
+        if (ch == '\t' || ch == '\n' || ch == '\r') ch = ' ';
+    return r;
+}
+
+std::string plural(size_t n, const char* singular, const char* plural) {
+    return std::to_string(n) + " " + (n == 1 ? singular : plural);
+}
+
+bool inteiroPositivo(const std::string& s, int& n) {
+    if (s.empty() || s.size() > 9 || s.find_first_not_of("0123456789") != std::string::npos) return false;
+    n = std::stoi(s);
+    return n > 0;
+}
+
+std::string Verbo::linhaUso() const {
+    std::string l = "Uso: kov-cli " + comando();
+    if (!uso.empty()) l += " " + uso;
+    return l;
+}
+
+int usoIncorreto(const Verbo& v, Contexto& c, const std::string& motivo) {
+    if (!motivo.empty()) c.err << motivo << "\n";
+    c.err << v.linhaUso() << "\n";
+    return USO_INCORRETO;
+}
+
+}  // namespace kov::cli

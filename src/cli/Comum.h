@@ -1,0 +1,78 @@
+#pragma once
+// Peças comuns dos verbos do kov-cli: a conversa pela linha de comando, a abertura do
+// módulo de dados e a tabela de verbos que o despachante percorre.
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/Interacao.h"
+
+namespace kov {
+class Tdm;
+}
+
+namespace kov::cli {
+
+// Saídas e pasta do programa de uma execução.
+struct Contexto {
+    std::ostream& out;
+    std::ostream& err;
+    std::string dir;
+};
+
+// Código de saída para uso incorreto, nome desconhecido ou arquivo de entrada ausente.
+constexpr int USO_INCORRETO = 2;
+
+// Conversa pela linha de comando: mensagens em stderr; perguntas respondidas "Sim"
+// (o usuário pediu o comando).
+class InteracaoCli : public Interacao {
+public:
+    explicit InteracaoCli(std::ostream& err) : err_(err) {}
+    void mensagem(TipoMensagem tipo, const std::string& titulo, const std::string& texto) override;
+    void mostrarStatus(const std::string& texto) override;
+    bool pergunta(const std::string& titulo, const std::string& texto) override;
+    void erro(const std::string& texto) override;
+    int falhas() const { return falhas_; }
+
+    // "\r\n" e "\r" dos textos do sistema viram quebras de linha no terminal.
+    static std::string paraTerminal(const std::string& t);
+
+private:
+    std::ostream& err_;
+    int falhas_ = 0;
+};
+
+// Abre o módulo de dados como o programa faz ao iniciar; falso se não ficou utilizável.
+bool abrirModulo(Tdm& dm, InteracaoCli& ui);
+
+// Campo da listagem: tabulações e quebras de linha viram espaço, uma linha por registro.
+std::string campoLista(const std::string& s);
+
+std::string plural(size_t n, const char* singular, const char* plural);
+
+// Número inteiro positivo de até 9 dígitos.
+bool inteiroPositivo(const std::string& s, int& n);
+
+// Um verbo: "substantivo verbo" (ou só "verbo" quando o substantivo é vazio), a linha de
+// uso, o texto da ajuda e a função, que recebe os argumentos depois do verbo.
+struct Verbo {
+    std::string substantivo;
+    std::string nome;
+    std::string uso;    // argumentos, por exemplo "CAMINHO [--scripts ARQ.sql...]"
+    std::string ajuda;  // o que faz, em uma ou mais linhas
+    int (*rodar)(const Verbo& v, const std::vector<std::string>& args, Contexto& c) = nullptr;
+
+    std::string comando() const { return substantivo.empty() ? nome : substantivo + " " + nome; }
+    // "Uso: kov-cli <comando> <uso>"
+    std::string linhaUso() const;
+};
+
+// Uso do verbo em stderr e o código de uso incorreto.
+int usoIncorreto(const Verbo& v, Contexto& c, const std::string& motivo = {});
+
+// Verbos de cada substantivo, na ordem da ajuda.
+void verbosBase(std::vector<Verbo>& v);
+void verbosCadastros(std::vector<Verbo>& v);
+void verbosDeclaracoes(std::vector<Verbo>& v);
+
+}  // namespace kov::cli

@@ -1,0 +1,108 @@
+// Verbos das declarações: listar e consistir.
+#include <algorithm>
+
+#include "cli/Comum.h"
+#include "data/Consistencia.h"
+#include "data/RegrasDeclaracao.h"
+#include "data/dmPrincipal.h"
+#include "data/untUtils.h"
+
+namespace kov::cli {
+
+namespace {
+
+int listarVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
+    if (a.size() > 1) return usoIncorreto(v, c);
+    InteracaoCli ui(c.err);
+    Tdm dm(ui, c.dir);
+    if (!abrirModulo(dm, ui)) return 1;
+    const std::string ano = a.size() == 1 ? a[0] : dm.LerParametro("ANOEXERCICIO");
+    for (const auto& d : ListarDeclaracoes(dm.MainConnection, ano))
+        c.out << d.DOCUMENTO_ID << '\t' << campoLista(d.INSCESTADUAL) << '\t' << campoLista(d.RAZAOSOCIAL) << '\t'
+              << d.PERIODO << '\t' << NomeMes(d.MESINICIAL) << '\t' << NomeMes(d.MESFINAL) << '\t'
+              << campoLista(d.DESCRICAO_STATUS) << '\t' << d.SITUACAO << "\n";
+    return 0;
+}
+
+// Consiste um lote de declarações: as listas de erros são esvaziadas no começo, como
+// em todo lote novo; cada declaração sai com a sua situação e os seus erros.
+int consistirVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
+    std::vector<int> chaves;
+    std::string ano;
+    const bool porChave = !a.empty() && a[0] == "--id";
+    if (porChave) {
+        for (size_t i = 1; i < a.size(); ++i) {
+            if (a[i] == "--id") continue;
+            int n = 0;
+            if (!inteiroPositivo(a[i], n)) return usoIncorreto(v, c, "Chave de declaração inválida: " + a[i]);
+            chaves.push_back(n);
+        }
+        if (chaves.empty()) return usoIncorreto(v, c);
+    } else if (a.size() == 1) {
+        int n = 0;
+        if (!inteiroPositivo(a[0], n)) return usoIncorreto(v, c, "Ano inválido: " + a[0]);
+        ano = a[0];
+    } else if (a.size() > 1) {
+        return usoIncorreto(v, c);
+    }
+    InteracaoCli ui(c.err);
+    Tdm dm(ui, c.dir);
+    if (!abrirModulo(dm, ui)) return 1;
+    if (!porChave) {
+        if (ano.empty()) ano = dm.LerParametro("ANOEXERCICIO");
+        for (const auto& d : ListarDeclaracoes(dm.MainConnection, ano)) chaves.push_back(d.DOCUMENTO_ID);
+    }
+    if (chaves.empty()) {
+        c.out << "Nenhuma declaração para consistir.\n";
+        return 0;
+    }
+    ListasConsistencia listas;
+    listas.esvaziar();
+    size_t consistentes = 0, inconsistentes = 0, falhas = 0;
+    for (int chave : chaves) {
+        int status = 0;
+        const size_t antes = listas.cdsErros.size();  // mostra só os erros desta consistência
+        try {
+            status = ConsistirDocumento(dm, chave, listas);
+        } catch (const Abortar&) {
+            ++falhas;
+            continue;
+        } catch (const std::exception& e) {
+            c.err << "Declaração " << chave << " não consistida: " << InteracaoCli::paraTerminal(e.what()) << "\n";
+            ++falhas;
+            continue;
+        }
+        const auto& doc = listas.cdsDocumentosErros;
+        auto linha =
+            std::find_if(doc.begin(), doc.end(), [&](const LinhaDocumentoErros& l) { return l.Documento == chave; });
+        c.out << chave << '\t' << campoLista(linha->IEContribuinte) << '\t' << campoLista(linha->Contribuinte) << '\t'
+              << (status == STATUS_CONSISTENTE ? "Consistente" : "Inconsistente") << "\n";
+        for (size_t i = antes; i < listas.cdsErros.size(); ++i)
+            c.out << "  " << listas.cdsErros[i].Erro << ' ' << campoLista(listas.cdsErros[i].Mensagem) << "\n";
+        (status == STATUS_CONSISTENTE ? consistentes : inconsistentes)++;
+    }
+    c.out << plural(consistentes + inconsistentes, "declaração consistida", "declarações consistidas") << ": "
+          << plural(consistentes, "consistente", "consistentes") << ", "
+          << plural(inconsistentes, "inconsistente", "inconsistentes");
+    if (falhas > 0) c.out << ", " << plural(falhas, "não consistida", "não consistidas");
+    c.out << ".\n";
+    return inconsistentes > 0 || falhas > 0 ? 1 : 0;
+}
+
+}  // namespace
+
+void verbosDeclaracoes(std::vector<Verbo>& v) {
+    v.push_back({"declaracoes", "listar", "[ANO]",
+                 "Lista as declarações do ano base (ou do ANO), uma por linha.\n"
+                 "Campos separados por tabulação: chave, inscrição, razão social, exercício, mês inicial, mês final,\n"
+                 "situação da consistência e da entrega (T transmitida, D gravada, N não entregue).",
+                 listarVerbo});
+    v.push_back({"declaracoes", "consistir", "[ANO | --id N...]",
+                 "Consiste as declarações e grava a situação de cada uma.\n"
+                 "Consiste as do ano base (ou as do ANO, ou as de chave N).\n"
+                 "Mostra cada uma (chave, inscrição, razão social, Consistente ou Inconsistente) com os\n"
+                 "seus erros indentados e um resumo. Saída 1 quando alguma tem erros.",
+                 consistirVerbo});
+}
+
+}  // namespace kov::cli
