@@ -4,6 +4,7 @@
 
 #include "cli/Comum.h"
 #include "data/CriarBase.h"
+#include "data/Parametros.h"
 #include "data/dmPrincipal.h"
 #include "data/untUtils.h"
 
@@ -20,7 +21,7 @@ int criarBaseVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& 
             std::ifstream f(a[i], std::ios::binary);
             if (!f) {
                 c.err << "Arquivo não encontrado: " << a[i] << "\n";
-                return 1;
+                return USO_INCORRETO;
             }
             std::stringstream ss;
             ss << f.rdbuf();
@@ -44,7 +45,8 @@ int atualizarBaseVerbo(const Verbo& v, const std::vector<std::string>& a, Contex
     return 0;
 }
 
-int versaoVerbo(const Verbo&, const std::vector<std::string>&, Contexto& c) {
+int versaoVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
+    if (!a.empty()) return usoIncorreto(v, c);
     InteracaoCli ui(c.err);
     Tdm dm(ui, c.dir);
     c.out << "Programa: " << VersaoSistema(dm.ConfigApp) << "\n";
@@ -55,15 +57,41 @@ int versaoVerbo(const Verbo&, const std::vector<std::string>&, Contexto& c) {
     return 0;
 }
 
+// Lê qualquer parâmetro gravado; grava só o ano base, e só um ano que a tela de parâmetros
+// aceitaria. A versão da base é marca da atualização: gravá-la à mão trancaria a base ou
+// faria a escada rodar de novo sobre uma base em dia.
 int parametroVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
     if (a.empty() || a.size() > 2) return usoIncorreto(v, c);
+    const std::string nome = a[0];
+    const bool anoBase = ChaveOrdemAlfabetica(nome) == "ANOEXERCICIO";
+    if (a.size() == 2 && anoBase) {
+        try {
+            ValidarAnoBase(a[1], AnoAtual());
+        } catch (const ErroSistema& e) {
+            c.err << e.what() << "\n";
+            return USO_INCORRETO;
+        }
+    }
     InteracaoCli ui(c.err);
     Tdm dm(ui, c.dir);
     if (!abrirModulo(dm, ui)) return 1;
+    const auto valor = LerParametroExistente(dm.MainConnection, nome);
+    if (!valor) {
+        c.err << "Parâmetro desconhecido: " << nome << "\nParâmetros da base:";
+        for (const auto& [campo, _] : ListarParametros(dm.MainConnection)) c.err << " " << campo;
+        c.err << "\n";
+        return USO_INCORRETO;
+    }
+    if (a.size() == 2 && !anoBase) {
+        c.err << "O parâmetro " << nome << " só pode ser lido pela linha de comando; o único que se grava é o "
+              << "ano base (ANOEXERCICIO).\n";
+        return USO_INCORRETO;
+    }
     if (a.size() == 2) {
-        dm.GravarParametro(a[0], a[1]);
+        dm.GravarParametro("ANOEXERCICIO", a[1]);
+        c.out << "Ano base: " << a[1] << "\n";
     } else {
-        c.out << dm.LerParametro(a[0]) << "\n";
+        c.out << *valor << "\n";
     }
     return 0;
 }
@@ -84,8 +112,9 @@ void verbosBase(std::vector<Verbo>& v) {
     v.push_back({"", "versao", "", "Versão do programa, versão da base, ano base e caminho da base.", versaoVerbo});
     v.push_back({"", "parametro", "NOME [VALOR]",
             "Lê ou grava um parâmetro da base.\n"
-            "Lê o parâmetro NOME da tabela PARAMETROS ou grava VALOR nele\n"
-            "(o ano base é o parâmetro ANOEXERCICIO).",
+            "Lê o parâmetro NOME da tabela PARAMETROS (VERSAO, ANOEXERCICIO...).\n"
+            "Com VALOR, grava o ano base: só ANOEXERCICIO pode ser gravado, com um ano de 2005 até\n"
+            "o ano corrente, como na tela de parâmetros. Nome desconhecido ou valor recusado: saída 2.",
             parametroVerbo});
 }
 

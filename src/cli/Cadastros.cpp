@@ -22,13 +22,19 @@ int listarVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) 
     Tdm dm(ui, c.dir);
     if (!abrirModulo(dm, ui)) return 1;
     if (tipoDe(v) == TipoCadastro::Contribuintes) {
-        for (const auto& l : ListarContribuintes(dm.MainConnection))
+        const auto linhas = ListarContribuintes(dm.MainConnection);
+        if (linhas.empty()) listaVazia(c, "Nenhum contribuinte cadastrado.");
+        else cabecalhoLista(c, {"Chave", "Inscrição", "Razão Social", "CNPJ", "Município", "Tipo", "Email", "Responsável"});
+        for (const auto& l : linhas)
             c.out << l.c.CONTRIBUINTE_ID << '\t' << campoLista(l.c.INSCESTADUAL) << '\t' << campoLista(l.c.RAZAOSOCIAL)
                   << '\t' << campoLista(l.c.CNPJ) << '\t' << campoLista(l.DESCRICAO_MUNICIPIO) << '\t'
                   << campoLista(l.TITULO_TIPO) << '\t' << campoLista(l.c.EMAIL) << '\t'
                   << opcional(l.c.RESPONSAVEL_ID) << "\n";
     } else {
-        for (const auto& r : ListarResponsaveis(dm.MainConnection))
+        const auto linhas = ListarResponsaveis(dm.MainConnection);
+        if (linhas.empty()) listaVazia(c, "Nenhum responsável cadastrado.");
+        else cabecalhoLista(c, {"Chave", "Nome", "DDD", "Telefone", "Email"});
+        for (const auto& r : linhas)
             c.out << r.RESPONSAVEL_ID << '\t' << campoLista(r.NOME) << '\t' << campoLista(r.DDD) << '\t'
                   << campoLista(r.TELEFONE) << '\t' << campoLista(r.EMAIL) << "\n";
     }

@@ -1,5 +1,7 @@
 #include "cli/Cli.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <iostream>
 
@@ -16,6 +18,7 @@ const std::vector<Verbo>& verbos() {
         verbosBase(v);
         verbosCadastros(v);
         verbosDeclaracoes(v);
+        verbosReferencias(v);
         return v;
     }();
     return lista;
@@ -76,12 +79,13 @@ int despachar(const std::vector<std::string>& args, Contexto& c) {
 
 }  // namespace
 
-int executar(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const std::string& dir) {
+int executar(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const std::string& dir,
+             bool terminal) {
     if (args.empty() || pedeAjuda(args[0])) {
         ajudaGeral(args.empty() ? err : out);
         return args.empty() ? USO_INCORRETO : 0;
     }
-    Contexto c{out, err, dir};
+    Contexto c{out, err, dir, terminal};
     try {
         return despachar(args, c);
     } catch (const Abortar&) {
@@ -94,7 +98,7 @@ int executar(const std::vector<std::string>& args, std::ostream& out, std::ostre
 
 int executar(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    return executar(args, std::cout, std::cerr);
+    return executar(args, std::cout, std::cerr, {}, ::isatty(STDOUT_FILENO) == 1);
 }
 
 }  // namespace kov::cli

@@ -46,6 +46,14 @@ std::string campoLista(const std::string& s) {
     return r;
 }
 
+void cabecalhoLista(Contexto& c, const std::vector<std::string>& colunas) {
+    if (!c.terminal) return;
+    for (size_t i = 0; i < colunas.size(); ++i) c.out << (i ? "\t" : "") << colunas[i];
+    c.out << "\n";
+}
+
+void listaVazia(Contexto& c, const std::string& texto) { c.err << texto << "\n"; }
+
 std::string plural(size_t n, const char* singular, const char* plural) {
     return std::to_string(n) + " " + (n == 1 ? singular : plural);
 }

@@ -18,6 +18,7 @@ struct Contexto {
     std::ostream& out;
     std::ostream& err;
     std::string dir;
+    bool terminal = false;  // stdout é um terminal: as listagens ganham cabeçalho
 };
 
 // Código de saída para uso incorreto, nome desconhecido ou arquivo de entrada ausente.
@@ -48,6 +49,12 @@ bool abrirModulo(Tdm& dm, InteracaoCli& ui);
 // Campo da listagem: tabulações e quebras de linha viram espaço, uma linha por registro.
 std::string campoLista(const std::string& s);
 
+// Cabeçalho de uma listagem, só quando stdout é um terminal (um script que lê a saída
+// recebe apenas os registros).
+void cabecalhoLista(Contexto& c, const std::vector<std::string>& colunas);
+// Listagem sem linhas: diz em stderr, para o usuário não pensar que o comando falhou.
+void listaVazia(Contexto& c, const std::string& texto);
+
 std::string plural(size_t n, const char* singular, const char* plural);
 
 // Número inteiro positivo de até 9 dígitos.
@@ -74,5 +81,6 @@ int usoIncorreto(const Verbo& v, Contexto& c, const std::string& motivo = {});
 void verbosBase(std::vector<Verbo>& v);
 void verbosCadastros(std::vector<Verbo>& v);
 void verbosDeclaracoes(std::vector<Verbo>& v);
+void verbosReferencias(std::vector<Verbo>& v);
 
 }  // namespace kov::cli

@@ -11,13 +11,31 @@ namespace kov::cli {
 
 namespace {
 
+// Ano base gravado. Um valor que não é ano (gravado à mão numa base antiga) faria a
+// consulta falhar com um erro do banco: é dito com o caminho para corrigi-lo.
+bool anoBaseGravado(Tdm& dm, Contexto& c, std::string& ano) {
+    ano = dm.LerParametro("ANOEXERCICIO");
+    int n = 0;
+    if (inteiroPositivo(ano, n)) return true;
+    c.err << "O ano base gravado na base não é um ano: \"" << ano
+          << "\". Corrija-o com kov-cli parametro ANOEXERCICIO AAAA.\n";
+    return false;
+}
+
 int listarVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
     if (a.size() > 1) return usoIncorreto(v, c);
+    int n = 0;
+    if (a.size() == 1 && !inteiroPositivo(a[0], n)) return usoIncorreto(v, c, "Ano inválido: " + a[0]);
     InteracaoCli ui(c.err);
     Tdm dm(ui, c.dir);
     if (!abrirModulo(dm, ui)) return 1;
-    const std::string ano = a.size() == 1 ? a[0] : dm.LerParametro("ANOEXERCICIO");
-    for (const auto& d : ListarDeclaracoes(dm.MainConnection, ano))
+    std::string ano = a.size() == 1 ? a[0] : std::string();
+    if (ano.empty() && !anoBaseGravado(dm, c, ano)) return 1;
+    const auto linhas = ListarDeclaracoes(dm.MainConnection, ano);
+    if (linhas.empty()) listaVazia(c, "Nenhuma declaração do ano " + ano + ".");
+    else cabecalhoLista(c, {"Chave", "Inscrição", "Razão Social", "Exercício", "Mês Inicial", "Mês Final",
+                            "Consistência", "Entrega"});
+    for (const auto& d : linhas)
         c.out << d.DOCUMENTO_ID << '\t' << campoLista(d.INSCESTADUAL) << '\t' << campoLista(d.RAZAOSOCIAL) << '\t'
               << d.PERIODO << '\t' << NomeMes(d.MESINICIAL) << '\t' << NomeMes(d.MESFINAL) << '\t'
               << campoLista(d.DESCRICAO_STATUS) << '\t' << d.SITUACAO << "\n";
@@ -49,7 +67,7 @@ int consistirVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& 
     Tdm dm(ui, c.dir);
     if (!abrirModulo(dm, ui)) return 1;
     if (!porChave) {
-        if (ano.empty()) ano = dm.LerParametro("ANOEXERCICIO");
+        if (ano.empty() && !anoBaseGravado(dm, c, ano)) return 1;
         for (const auto& d : ListarDeclaracoes(dm.MainConnection, ano)) chaves.push_back(d.DOCUMENTO_ID);
     }
     if (chaves.empty()) {

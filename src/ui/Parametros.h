@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QPointer>
 
+#include "data/Parametros.h"
+
 class QComboBox;
 class QPushButton;
 
@@ -22,7 +24,7 @@ public:
     // ler o ano gravado.
     TfrmParametros(Tdm& dm, QWidget* janelaPrincipal = nullptr, QDate hoje = QDate::currentDate());
 
-    static constexpr int PrimeiroAno = 2005;
+    static constexpr int PrimeiroAno = PRIMEIRO_ANO_BASE;
 
     QComboBox* listaAnos() const { return cbAno_; }
     QPushButton* botaoOk() const { return btnOk_; }
