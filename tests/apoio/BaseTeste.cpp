@@ -1,5 +1,7 @@
 #include "apoio/BaseTeste.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -13,7 +15,7 @@ namespace fs = std::filesystem;
 
 namespace kov::teste {
 
-PastaTemporaria::PastaTemporaria() {
+PastaTemporaria::PastaTemporaria() : dono_(::getpid()) {
     std::random_device rd;
     for (;;) {
         p_ = fs::temp_directory_path() / ("kov-teste-" + std::to_string(rd()));
@@ -24,19 +26,19 @@ PastaTemporaria::PastaTemporaria() {
 }
 
 PastaTemporaria::~PastaTemporaria() {
+    // Um processo filho criado por fork não apaga a pasta do pai
+    if (::getpid() != dono_) return;
     std::error_code ec;
     fs::remove_all(p_, ec);
 }
 
 void copiarBaseModelo(const fs::path& destino) {
+    // Criada uma vez e apagada no fim do processo
+    static PastaTemporaria pasta;
     static std::once_flag uma;
-    static PastaTemporaria* pasta = nullptr;
-    std::call_once(uma, [] {
-        pasta = new PastaTemporaria();  // vive até o fim do processo
-        criarBase((pasta->caminho() / "MODELO.GDB").string());
-    });
+    std::call_once(uma, [] { criarBase((pasta.caminho() / "MODELO.GDB").string()); });
     fs::create_directories(destino.parent_path());
-    fs::copy_file(pasta->caminho() / "MODELO.GDB", destino, fs::copy_options::overwrite_existing);
+    fs::copy_file(pasta.caminho() / "MODELO.GDB", destino, fs::copy_options::overwrite_existing);
     fs::permissions(destino, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                                  fs::perms::group_write | fs::perms::others_read | fs::perms::others_write);
 }
@@ -44,13 +46,12 @@ void copiarBaseModelo(const fs::path& destino) {
 void copiarBaseAntiga(const std::string& versao, const fs::path& destino) {
     static std::mutex m;
     static std::map<std::string, fs::path> modelos;
-    static PastaTemporaria* pasta = nullptr;
+    static PastaTemporaria pasta;
     std::lock_guard<std::mutex> trava(m);
-    if (!pasta) pasta = new PastaTemporaria();
     auto it = modelos.find(versao);
     if (it == modelos.end()) {
         const fs::path script = fs::path(KOV_FONTE) / "db" / "antigas" / ("base-" + versao + ".sql");
-        const fs::path modelo = pasta->caminho() / ("ANTIGA-" + versao + ".GDB");
+        const fs::path modelo = pasta.caminho() / ("ANTIGA-" + versao + ".GDB");
         criarBase(modelo.string(), {{script.filename().string(), lerArquivo(script)}});
         it = modelos.emplace(versao, modelo).first;
     }

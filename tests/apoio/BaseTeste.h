@@ -8,7 +8,7 @@
 
 namespace kov::teste {
 
-// Pasta temporária apagada no destrutor.
+// Pasta temporária apagada no destrutor (só pelo processo que a criou).
 class PastaTemporaria {
 public:
     PastaTemporaria();
@@ -18,6 +18,7 @@ public:
 
 private:
     std::filesystem::path p_;
+    int dono_;
 };
 
 // Cria (uma vez por processo) uma base modelo e devolve uma cópia nova em 'destino'.
