@@ -1,5 +1,7 @@
 #include "data/Declaracao.h"
 
+#include <algorithm>
+
 #include "data/Figuras.h"
 #include "data/LinhasBanco.h"
 
@@ -30,62 +32,96 @@ std::optional<L> umaLinha(fb::Transacao& tr, int id) {
     return v.front();
 }
 
-// Condição que identifica a linha na sua tabela (chave completa).
+// Colunas que identificam a linha na sua tabela: a chave e, nas linhas da GI, a UF.
+template <class L>
+const std::vector<const Coluna<L>*>& colunasIdentificam() {
+    static const std::vector<const Coluna<L>*> v = [] {
+        std::vector<const Coluna<L>*> r;
+        for (const auto& c : L::colunas())
+            if (c.chave() || std::string(c.nome) == "UF_ID") r.push_back(&c);
+        return r;
+    }();
+    return v;
+}
+
 template <class L>
 std::string condicaoChave() {
     std::string w;
-    for (const auto& c : L::colunas())
-        if (c.chave() || std::string(c.nome) == "UF_ID")
-            w += (w.empty() ? "" : " AND ") + std::string(c.nome) + " = :" + c.nome;
+    for (const Coluna<L>* c : colunasIdentificam<L>())
+        w += (w.empty() ? "" : " AND ") + std::string(c->nome) + " = :" + c->nome;
     return w;
 }
 
+// Ordem das linhas pela chave, comparando os membros tipados (sem passar por texto): a
+// gravação de uma declaração grande compara centenas de linhas a cada vez.
 template <class L>
-bool mesmaChave(const L& a, const L& b) {
-    for (const auto& c : L::colunas())
-        if (c.chave() || std::string(c.nome) == "UF_ID")
-            if (!(ValorColuna(a, c) == ValorColuna(b, c))) return false;
-    return true;
+int compararChave(const L& a, const L& b) {
+    for (const Coluna<L>* c : colunasIdentificam<L>()) {
+        const int r = std::visit(
+            [&](auto m) {
+                const auto& x = a.*m;
+                const auto& y = b.*m;
+                return x < y ? -1 : (y < x ? 1 : 0);
+            },
+            c->membro);
+        if (r != 0) return r;
+    }
+    return 0;
 }
 
-// Escreve só a diferença entre o que está na base ('antes') e o que está em memória.
+template <class L>
+std::vector<const L*> ordenadasPelaChave(const std::vector<L>& linhas) {
+    std::vector<const L*> v;
+    v.reserve(linhas.size());
+    for (const auto& l : linhas) v.push_back(&l);
+    std::sort(v.begin(), v.end(), [](const L* a, const L* b) { return compararChave(*a, *b) < 0; });
+    return v;
+}
+
+// Escreve só a diferença entre o que está na base ('antes') e o que está em memória: as
+// duas listas, em ordem de chave, são percorridas juntas; linha só na base é apagada, só
+// em memória é inserida, nas duas e com algum valor diferente é atualizada.
 template <class L>
 void gravarDiferenca(fb::Transacao& tr, const std::vector<L>& antes, const std::vector<L>& agora) {
+    const auto velhas = ordenadasPelaChave(antes);
+    const auto atuais = ordenadasPelaChave(agora);
     // Duas linhas com a mesma chave em memória: recusadas como a chave primária da tabela faria
-    for (size_t i = 0; i < agora.size(); ++i)
-        for (size_t j = i + 1; j < agora.size(); ++j)
-            if (mesmaChave(agora[i], agora[j]))
-                throw fb::ErroBanco(std::string("violation of PRIMARY or UNIQUE KEY constraint \"PK_") + L::tabela +
-                                        "\" on table \"" + L::tabela + "\"",
-                                    -803);
+    for (size_t i = 1; i < atuais.size(); ++i)
+        if (compararChave(*atuais[i - 1], *atuais[i]) == 0)
+            throw fb::ErroBanco(std::string("violation of PRIMARY or UNIQUE KEY constraint \"PK_") + L::tabela +
+                                    "\" on table \"" + L::tabela + "\"",
+                                -803);
+    std::vector<const L*> apagar, atualizar;
     std::vector<L> novas;
-    std::unique_ptr<fb::Comando> apaga, atualiza;
-    for (const auto& a : antes) {
-        bool existe = false;
-        for (const auto& n : agora) existe |= mesmaChave(a, n);
-        if (existe) continue;
-        if (!apaga) apaga = std::make_unique<fb::Comando>(tr, std::string("DELETE FROM ") + L::tabela + " WHERE " + condicaoChave<L>());
-        for (const auto& c : L::colunas())
-            if (apaga->temParametro(c.nome)) apaga->param(c.nome, ValorColuna(a, c));
-        apaga->executar();
+    size_t i = 0, j = 0;
+    while (i < velhas.size() || j < atuais.size()) {
+        const int r = i == velhas.size() ? 1 : j == atuais.size() ? -1 : compararChave(*velhas[i], *atuais[j]);
+        if (r < 0) {
+            apagar.push_back(velhas[i++]);
+        } else if (r > 0) {
+            novas.push_back(*atuais[j++]);
+        } else {
+            if (!(*velhas[i] == *atuais[j])) atualizar.push_back(atuais[j]);
+            ++i;
+            ++j;
+        }
     }
-    for (const auto& n : agora) {
-        const L* anterior = nullptr;
-        for (const auto& a : antes)
-            if (mesmaChave(a, n)) anterior = &a;
-        if (!anterior) {
-            novas.push_back(n);
-        } else if (!(*anterior == n)) {
-            if (!atualiza) {
-                std::string sets;
-                for (const auto& c : L::colunas())
-                    if (!c.chave() && std::string(c.nome) != "UF_ID")
-                        sets += (sets.empty() ? "" : ", ") + std::string(c.nome) + " = :" + c.nome;
-                atualiza = std::make_unique<fb::Comando>(
-                    tr, std::string("UPDATE ") + L::tabela + " SET " + sets + " WHERE " + condicaoChave<L>());
-            }
-            for (const auto& c : L::colunas()) atualiza->param(c.nome, ValorColuna(n, c));
-            atualiza->executar();
+    if (!apagar.empty()) {
+        fb::Comando apaga(tr, std::string("DELETE FROM ") + L::tabela + " WHERE " + condicaoChave<L>());
+        for (const L* a : apagar) {
+            for (const Coluna<L>* c : colunasIdentificam<L>()) apaga.param(c->nome, ValorColuna(*a, *c));
+            apaga.executar();
+        }
+    }
+    if (!atualizar.empty()) {
+        std::string sets;
+        for (const auto& c : L::colunas())
+            if (!c.chave() && std::string(c.nome) != "UF_ID")
+                sets += (sets.empty() ? "" : ", ") + std::string(c.nome) + " = :" + c.nome;
+        fb::Comando atualiza(tr, std::string("UPDATE ") + L::tabela + " SET " + sets + " WHERE " + condicaoChave<L>());
+        for (const L* n : atualizar) {
+            for (const auto& c : L::colunas()) atualiza.param(c.nome, ValorColuna(*n, c));
+            atualiza.executar();
         }
     }
     InserirLinhas(tr, novas);
@@ -218,8 +254,10 @@ void GravarDeclaracao(fb::Conexao& c, Declaracao& d) {
     ligar(d.giSaidas, id);
     ligar(d.detalhamentoEntrada, id);
     fb::Transacao tr(c);
-    {
-        // Linha de DOCUMENTO: atualiza, ou insere quando ainda não existe
+    // Linha de DOCUMENTO: atualiza, ou insere quando ainda não existe. Igual à lida (ou à
+    // gravada por último) fica como está: cada página tocada é uma escrita síncrona a mais
+    // no commit.
+    if (!d.gravada || !d.salvo || !(*d.salvo == d.doc)) {
         AtualizarLinha(tr, d.doc, "DOCUMENTO_ID");
         fb::Comando existe(tr, "SELECT 1 FROM DOCUMENTO WHERE DOCUMENTO_ID = :DOCUMENTO_ID");
         existe.param("DOCUMENTO_ID", id);

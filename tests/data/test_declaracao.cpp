@@ -1,6 +1,8 @@
 // O agregado da declaração: gravar e ler de volta sem perder nem trocar nenhum valor.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "apoio/BaseTeste.h"
 #include "apoio/Cadastro.h"
 #include "data/Declaracao.h"
@@ -176,3 +178,48 @@ TEST_F(AgregadoDeclaracao, GravarDeNovoTrocaAsSecoesEExcluirApagaTudo) {
         EXPECT_EQ(q.coluna(0).inteiro(), 0) << t;
     }
 }
+
+// A gravação escreve só a diferença, casando as linhas pela chave em qualquer ordem: linha
+// nova, apagada, alterada (também de um valor para nulo) e as iguais, tudo numa gravação.
+TEST_F(AgregadoDeclaracao, GravacaoCasaAsLinhasPelaChaveEmQualquerOrdem) {
+    Declaracao d = completa(44);
+    GravarDeclaracao(c, d);
+    // GI de saídas: sai MG, SP muda (um valor vira nulo), entram RS e AC fora de ordem
+    d.giSaidas.erase(d.giSaidas.begin() + 1);
+    d.giSaidas.back().OUTRASSAIDAS.reset();
+    d.giSaidas.back().SUBSTTRIBUTARIA = Dinheiro::deCentavos(1);
+    for (const char* uf : {"RS", "AC"}) {
+        GISaidas s;
+        s.UF_ID = uf;
+        ZerarCampos(s);
+        s.VALORCONTABILCONT = Dinheiro::deReais(uf[0]);
+        d.giSaidas.insert(d.giSaidas.begin(), s);
+    }
+    // Outras entradas em ordem invertida, uma apagada, uma alterada, uma nova
+    std::reverse(d.detalhamentoEntrada.begin(), d.detalhamentoEntrada.end());
+    d.detalhamentoEntrada.erase(d.detalhamentoEntrada.begin() + 2);
+    d.detalhamentoEntrada.front().VALOR = Dinheiro::deCentavos(-7);
+    DetalhamentoEntrada nova;
+    nova.CODDRUMUNICIPIO = municipios[7];
+    nova.MUDANCAMUNICIPIO = "N";
+    nova.VALOR = Dinheiro::deReais(70);
+    d.detalhamentoEntrada.insert(d.detalhamentoEntrada.begin() + 1, nova);
+    // Detalhamento: sai o tipo 3, o tipo 5 muda
+    d.detalhamentoES.erase(d.detalhamentoES.begin() + 2);
+    d.detalhamento(5)->VCOUTRAS = Dinheiro::deReais(5);
+    GravarDeclaracao(c, d);
+    Declaracao lida = CarregarDeclaracao(c, 44);
+    mesmasLinhas(lida.giSaidas, d.giSaidas, "GI de saídas");
+    mesmasLinhas(lida.detalhamentoEntrada, d.detalhamentoEntrada, "outras entradas");
+    mesmasLinhas(lida.detalhamentoES, d.detalhamentoES, "detalhamento");
+    EXPECT_EQ(lida.giEntrada, d.giEntrada);
+
+    // Só o cabeçalho muda: gravado; nada muda: gravar de novo não altera nada
+    lida.doc.STATUS_ID = 2;
+    GravarDeclaracao(c, lida);
+    GravarDeclaracao(c, lida);
+    const Declaracao releitura = CarregarDeclaracao(c, 44);
+    EXPECT_EQ(releitura.doc, lida.doc);
+    mesmasLinhas(releitura.giSaidas, d.giSaidas, "GI de saídas");
+}
+

@@ -194,3 +194,27 @@ TEST(ConexaoFb, FalhasDeAberturaTrazemOTextoDoServidor) {
     EXPECT_THROW(c.abrir(p), fb::ErroBanco);
 #endif
 }
+
+// Igualdade de valores numéricos pelo número, não pelo texto: a mesma quantia em escalas
+// diferentes é igual; o que não cabe em 64 bits na escala do outro é diferente.
+TEST(ValorFb, IgualdadeNumericaEmQualquerEscala) {
+    struct Caso {
+        fb::Valor a, b;
+        bool igual;
+    };
+    const Caso casos[] = {
+        {fb::Valor(int64_t{150}, -2), fb::Valor(int64_t{15}, -1), true},
+        {fb::Valor(int64_t{150}, -2), fb::Valor(int64_t{151}, -2), false},
+        {fb::Valor(int64_t{-5}, 0), fb::Valor(int64_t{-500}, -2), true},
+        {fb::Valor(Dinheiro::deCentavos(-1)), fb::Valor(int64_t{-1}, -2), true},
+        {fb::Valor(int64_t{3}, 2), fb::Valor(300), true},
+        {fb::Valor(INT64_MAX, 0), fb::Valor(int64_t{-100}, -2), false},  // não cabe na escala -2
+        {fb::Valor(INT64_MAX / 10 + 1, 0), fb::Valor(int64_t{0}, -1), false},
+        {fb::Valor(0), fb::Valor(), false},  // zero não é nulo
+        {fb::Valor(), fb::Valor(nullptr), true},
+    };
+    for (const auto& c : casos) {
+        EXPECT_EQ(c.a == c.b, c.igual) << c.a.texto() << " e " << c.b.texto();
+        EXPECT_EQ(c.b == c.a, c.igual) << c.b.texto() << " e " << c.a.texto();
+    }
+}

@@ -1,5 +1,6 @@
 #include "data/fb/Valor.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <stdexcept>
@@ -110,7 +111,17 @@ bool Valor::operator==(const Valor& o) const {
         case Tipo::Nulo: return true;
         case Tipo::Texto:
         case Tipo::Binario: return texto_ == o.texto_;
-        case Tipo::Inteiro: return texto() == o.texto();
+        case Tipo::Inteiro: {
+            // Mesmo número em escalas diferentes (1,5 e 1,50) é igual: leva o de escala maior
+            // à escala do outro, sem passar por texto. Se não cabe em 64 bits, não é o outro.
+            if (escala_ == o.escala_) return inteiro_ == o.inteiro_;
+            const bool euMaior = escala_ > o.escala_;
+            int64_t a = euMaior ? inteiro_ : o.inteiro_;
+            const int64_t b = euMaior ? o.inteiro_ : inteiro_;
+            for (int e = std::abs(escala_ - o.escala_); e > 0; --e)
+                if (__builtin_mul_overflow(a, int64_t{10}, &a)) return false;
+            return a == b;
+        }
         case Tipo::Logico: return inteiro_ == o.inteiro_;
         case Tipo::Dupla: return dupla_ == o.dupla_;
         case Tipo::Data: return dataHora_.data == o.dataHora_.data;
