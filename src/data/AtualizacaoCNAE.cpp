@@ -1,12 +1,12 @@
 #include "data/AtualizacaoCNAE.h"
 
-#include <iconv.h>
 #include <zip.h>
 
 #include <filesystem>
 #include <fstream>
 #include <memory>
 
+#include "data/Codificacao.h"
 #include "data/fb/Comando.h"
 #include "data/fb/Conexao.h"
 #include "data/fb/Transacao.h"
@@ -20,24 +20,6 @@ namespace {
 
 const fb::Data INICIO_NOVOS{std::chrono::year(2007), std::chrono::January, std::chrono::day(1)};
 const fb::Data FIM_NOVOS{std::chrono::year(2099), std::chrono::January, std::chrono::day(1)};
-
-bool utf8Valido(const std::string& s) {
-    size_t i = 0;
-    while (i < s.size()) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        int n = 0;
-        if (c < 0x80) n = 0;
-        else if ((c & 0xE0) == 0xC0 && c >= 0xC2) n = 1;
-        else if ((c & 0xF0) == 0xE0) n = 2;
-        else if ((c & 0xF8) == 0xF0 && c <= 0xF4) n = 3;
-        else return false;
-        if (n > 0 && i + static_cast<size_t>(n) >= s.size()) return false;
-        for (int k = 1; k <= n; ++k)
-            if ((static_cast<unsigned char>(s[i + static_cast<size_t>(k)]) & 0xC0) != 0x80) return false;
-        i += static_cast<size_t>(n) + 1;
-    }
-    return true;
-}
 
 // Lê as linhas do CSV (sem o fim de linha). Lança se o arquivo não abre.
 std::vector<std::string> lerLinhas(const std::string& arquivo) {
@@ -74,26 +56,8 @@ struct ApagarAoSair {
 }  // namespace
 
 std::string TextoParaUtf8(const std::string& texto) {
-    if (utf8Valido(texto)) return texto;
-    iconv_t cd = iconv_open("UTF-8", "WINDOWS-1252");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return texto;
-    std::string saida(texto.size() * 3 + 4, '\0');
-    char* in = const_cast<char*>(texto.data());
-    size_t inLeft = texto.size();
-    char* out = saida.data();
-    size_t outLeft = saida.size();
-    while (inLeft > 0) {
-        if (iconv(cd, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1)) {
-            // byte sem caractere em Windows-1252: vira '?'
-            ++in;
-            --inLeft;
-            *out++ = '?';
-            --outLeft;
-        }
-    }
-    iconv_close(cd);
-    saida.resize(saida.size() - outLeft);
-    return saida;
+    if (Utf8Valido(texto)) return texto;
+    return ConverterTexto(texto, "WINDOWS-1252", "UTF-8");
 }
 
 std::vector<std::string> DividirLinhaCNAE(const std::string& linha) {

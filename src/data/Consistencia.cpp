@@ -321,6 +321,11 @@ int ConsistirDocumento(Declaracao& d, const ContextoConsistencia& ctx, ListasCon
         if (IncluirErro(listas, ctx.consistencias, documento, codigo)) ++achados;
     };
 
+    // A consistência grava a declaração, e toda gravação copia do contribuinte a inscrição e
+    // o CNAE-F. A cópia vem antes das conferências, para que o status confira com o que fica
+    // gravado: um CNAE corrigido no cadastro deixa de dar E038 já nesta consistência.
+    CopiarDoContribuinte(d, ctx.contribuinte);
+
     // Conflito de período com outra declaração gravada do mesmo contribuinte e ano
     if (ExisteConflitoPeriodo(ctx.conexao, d.doc)) incluir("E039");
 

@@ -1,10 +1,9 @@
 #include "data/ReciboTexto.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <cstdio>
 
+#include "data/Codificacao.h"
 #include "data/untUtils.h"
 
 namespace kov {
@@ -24,33 +23,7 @@ std::string esquerda(const std::string& t, int largura) { return CompletarEsquer
 
 }  // namespace
 
-std::string ParaWindows1252(const std::string& utf8) {
-    iconv_t cd = iconv_open("WINDOWS-1252", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return utf8;
-    std::string saida(utf8.size() + 4, '\0');
-    char* in = const_cast<char*>(utf8.data());
-    size_t inLeft = utf8.size();
-    char* out = saida.data();
-    size_t outLeft = saida.size();
-    while (inLeft > 0) {
-        if (iconv(cd, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1)) {
-            // caractere que o Windows-1252 não tem (ou UTF-8 inválido): '?' no lugar dele
-            size_t pular = 1;
-            const unsigned char c = static_cast<unsigned char>(*in);
-            if (c >= 0xF0) pular = 4;
-            else if (c >= 0xE0) pular = 3;
-            else if (c >= 0xC0) pular = 2;
-            pular = std::min(pular, inLeft);
-            in += pular;
-            inLeft -= pular;
-            *out++ = '?';
-            --outLeft;
-        }
-    }
-    iconv_close(cd);
-    saida.resize(saida.size() - outLeft);
-    return saida;
-}
+std::string ParaWindows1252(const std::string& utf8) { return ConverterTexto(utf8, "UTF-8", "WINDOWS-1252"); }
 
 std::vector<std::string> LinhasReciboTexto(const Declaracao& d, const std::map<int, std::string>& nomes) {
     const Documento& doc = d.doc;

@@ -17,7 +17,10 @@ std::vector<std::string> LinhasReciboTexto(const Declaracao& d, const std::map<i
 // O texto para a coluna RECIBO: as linhas em Windows-1252, cada uma com CR LF.
 std::string GerarReciboTexto(const Declaracao& d, const std::map<int, std::string>& nomesMunicipios);
 
-// Converte texto UTF-8 para Windows-1252; um caractere sem lugar nesse conjunto vira '?'.
+// Converte texto UTF-8 para Windows-1252. Um caractere sem lugar nesse conjunto vira '?'
+// (um por caractere, as colunas do recibo mantêm a largura): o recibo é uma cópia derivada
+// da declaração, cujos dados ficam intactos, e os textos vindos da base (colunas em
+// WIN1252) sempre cabem nele. Sem a conversão disponível, lança ErroSistema.
 std::string ParaWindows1252(const std::string& utf8);
 
 }  // namespace kov

@@ -88,6 +88,10 @@ void AntesDeGravarDocumento(fb::Conexao& c, Declaracao& d, const Contribuinte& c
     const int regime = d.doc.REGIME_ID.value_or(0);
     if (regime >= 1 && regime <= 4) d.doc.TIPORECOLHIMENTO_ID = 0;
     if (d.doc.DOCUMENTO_ID <= 0) d.doc.DOCUMENTO_ID = ProximoCodigo(c, "DOCUMENTO");
+    CopiarDoContribuinte(d, contribuinte);
+}
+
+void CopiarDoContribuinte(Declaracao& d, const Contribuinte& contribuinte) {
     d.IE_CONTRIBUINTE = contribuinte.INSCESTADUAL;
     d.doc.CNAEF_ID = contribuinte.CNAEF_ID;
     d.doc.DESMEMBRAMENTO = contribuinte.DESMEMBRAMENTO;
@@ -284,8 +288,9 @@ DetalhamentoEntrada NovaLinhaDetalhamentoEntrada(const std::string& mudancaMunic
     return l;
 }
 
-void GravarLinhaDetalhamentoEntrada(Declaracao& d, DetalhamentoEntrada linha, std::optional<size_t> indice,
+void GravarLinhaDetalhamentoEntrada(Declaracao& d, DetalhamentoEntrada& linha, std::optional<size_t> indice,
                                     const std::vector<int>& municipiosValidos) {
+    // O valor negativo fica 0 na própria linha em edição, que o usuário vê corrigida
     if (linha.VALOR && *linha.VALOR < Dinheiro{}) {
         linha.VALOR = Dinheiro{};
         throw ErroCampo("VALOR", "Campo \"VALOR\" não pode ter valor negativo");
@@ -294,16 +299,21 @@ void GravarLinhaDetalhamentoEntrada(Declaracao& d, DetalhamentoEntrada linha, st
         linha.VALORMUDANCA = Dinheiro{};
         throw ErroCampo("VALORMUDANCA", "Campo \"VALOR\" não pode ter valor negativo");
     }
+    // Recusa que descarta as alterações: uma linha existente volta a ser a gravada
+    auto cancelar = [&](const std::string& campo, const std::string& texto) {
+        if (indice) linha = d.detalhamentoEntrada.at(*indice);
+        throw ErroCampo(campo, texto);
+    };
     if (linha.CODDRUMUNICIPIO <= 0 ||
         std::find(municipiosValidos.begin(), municipiosValidos.end(), linha.CODDRUMUNICIPIO) == municipiosValidos.end())
-        throw ErroCampo("CODDRUMUNICIPIO", "Id. do Município não informado!");
+        cancelar("CODDRUMUNICIPIO", "Id. do Município não informado!");
     if (linha.MUDANCAMUNICIPIO == "S" && linha.VALOR != linha.VALORMUDANCA) linha.VALOR = linha.VALORMUDANCA;
     const bool mudouCodigo = !indice || d.detalhamentoEntrada.at(*indice).CODDRUMUNICIPIO != linha.CODDRUMUNICIPIO;
     if (mudouCodigo)
         for (size_t i = 0; i < d.detalhamentoEntrada.size(); ++i) {
             if (indice && i == *indice) continue;
             if (d.detalhamentoEntrada[i].CODDRUMUNICIPIO == linha.CODDRUMUNICIPIO)
-                throw ErroCampo("CODDRUMUNICIPIO", "Valor para este Município já foi informado!");
+                cancelar("CODDRUMUNICIPIO", "Valor para este Município já foi informado!");
         }
     linha.DOCUMENTO_ID = d.doc.DOCUMENTO_ID;
     if (indice) d.detalhamentoEntrada.at(*indice) = linha;

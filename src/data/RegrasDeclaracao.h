@@ -27,6 +27,10 @@ void DefinirContribuinte(Declaracao& d, const Contribuinte& c);
 void AntesDeGravarDocumento(fb::Conexao& c, Declaracao& d, const Contribuinte& contribuinte, int anoCorrente,
                             const std::string& anoExercicio);
 
+// As cópias que toda gravação da declaração faz do seu contribuinte: inscrição, CNAEF_ID e
+// DESMEMBRAMENTO (parte de AntesDeGravarDocumento, usada também pela consistência).
+void CopiarDoContribuinte(Declaracao& d, const Contribuinte& contribuinte);
+
 // Depois de gravar o cabeçalho: cria com valores zerados as seções de uma linha que faltam
 // e as linhas de DETALHAMENTOES dos tipos 1 a 6.
 void CriarSecoesQueFaltam(Declaracao& d);
@@ -55,9 +59,11 @@ void GravarLinhaGISaidas(Declaracao& d, GISaidas linha, std::optional<size_t> in
 
 // Outras entradas por município: linha nova com o marcador de mudança de município.
 DetalhamentoEntrada NovaLinhaDetalhamentoEntrada(const std::string& mudancaMunicipioPadrao);
-// Grava a linha nova (indice vazio) ou alterada, com as regras de valor negativo, município
-// informado e existente, valor da mudança e município repetido.
-void GravarLinhaDetalhamentoEntrada(Declaracao& d, DetalhamentoEntrada linha, std::optional<size_t> indice,
+// Grava a linha em edição, nova (indice vazio) ou alterada, com as regras de valor
+// negativo, município informado e existente, valor da mudança e município repetido. A linha
+// é a da edição: um valor negativo volta nela como 0 antes do erro; uma recusa por município
+// devolve nela a linha gravada (as alterações são descartadas).
+void GravarLinhaDetalhamentoEntrada(Declaracao& d, DetalhamentoEntrada& linha, std::optional<size_t> indice,
                                     const std::vector<int>& municipiosValidos);
 
 // A gravação do editor: regras de antes de gravar, seções que faltam, figuras do KOV,

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <set>
 
 #include "apoio/BaseTeste.h"
 #include "apoio/Cadastro.h"
@@ -426,6 +427,25 @@ struct CasoCodigo {
     std::function<void(Declaracao&, int municipio)> dispara, limite;
 };
 
+// Como a gravação do editor deixa a declaração: subtotais, totais de entradas e saídas e KOV
+// refeitos depois do que o caso mudou.
+void coerente(Declaracao& d) {
+    subtotais(d);
+    if (RegimeCompleto(d.doc)) TotalizarEntradasSaidas(d);
+    CalcularKOV(d);
+}
+
+// Linha de detalhamento por tipo de operação acrescentada a uma declaração que não a tem
+// (nos regimes simplificados a gravação as apaga), com o valor contábil de compra e venda.
+void acrescentarLinha(Declaracao& d, int tipo, Dinheiro vc) {
+    DetalhamentoES l;
+    l.TIPOOPERACAO_ID = tipo;
+    ZerarCampos(l);
+    l.VCCOMPRAVENDA = vc;
+    TotaisAntesDeGravar(l);
+    d.detalhamentoES.push_back(l);
+}
+
 TEST_F(Consistencia, CadaCodigoDisparaENaoDisparaNoLimite) {
     using D = Declaracao;
     auto det2 = [](D& d, int tipo, Quantia DetalhamentoES::*col, Dinheiro x) {
@@ -435,6 +455,32 @@ TEST_F(Consistencia, CadaCodigoDisparaENaoDisparaNoLimite) {
     const Cabecalho completo{1, 1};
     const Cabecalho simples5{5, 1, "N", "N", 1};
     const Cabecalho regime3{3, 1};
+    // GI de entradas de 100,00, as entradas de outros estados e, quando dada, a linha de
+    // detalhamento das entradas de outros estados
+    auto giDeEntrada = [](int64_t vcOutros, std::optional<int64_t> linhaTipo2 = std::nullopt) {
+        return [=](D& d, int) {
+            GIEntrada g;
+            g.UF_ID = "SP";
+            g.VALORCONTABIL = R(10000);
+            d.giEntrada.push_back(g);
+            d.entrada->VCOUTROS = R(vcOutros);
+            if (linhaTipo2) acrescentarLinha(d, 2, R(*linhaTipo2));
+        };
+    };
+    auto outrasComMudanca = [](int64_t outras) {
+        return [outras](D& d, int m) {
+            d.entrada->PRODUTOSAGROP = R(1000);
+            d.detalhamentoEntrada.push_back(municipioDe(m, R(500), "S"));
+            d.kov->OUTRASENTRADAS = R(outras);
+        };
+    };
+    auto saidasSimples = [](int64_t saidas) {
+        return [saidas](D& d, int) {
+            d.saida->VCTOTALSIMPLES = R(10000);
+            d.saida->TRANSPORTETOMADO = R(500);
+            d.kov->SAIDAS = R(saidas);
+        };
+    };
     const std::vector<CasoCodigo> casos = {
         {"E001", completo, [&](D& d, int) { det2(d, 2, &DetalhamentoES::VCCOMPRAVENDA, R(10000)); },
          [&](D& d, int) {
@@ -482,21 +528,10 @@ TEST_F(Consistencia, CadaCodigoDisparaENaoDisparaNoLimite) {
         {"E005", simples5, [](D& d, int) { d.entrada->VCOUTROS = R(150); },
          [](D& d, int) { d.entrada->VCOUTROS = R(50); }},
         // Com GI: o total da GI diferente das entradas de outros estados
-        {"E005", simples5,
-         [](D& d, int) {
-             GIEntrada g;
-             g.UF_ID = "SP";
-             g.VALORCONTABIL = R(10000);
-             d.giEntrada.push_back(g);
-             d.entrada->VCOUTROS = R(9999);
-         },
-         [](D& d, int) {
-             GIEntrada g;
-             g.UF_ID = "SP";
-             g.VALORCONTABIL = R(10000);
-             d.giEntrada.push_back(g);
-             d.entrada->VCOUTROS = R(10000);
-         }},
+        {"E005", simples5, giDeEntrada(9999), giDeEntrada(10000)},
+        // Com GI diferente das entradas de outros estados, mas igual ao valor contábil da
+        // linha de detalhamento das entradas de outros estados: não dispara
+        {"E005", simples5, giDeEntrada(9999, 9999), giDeEntrada(9999, 10000)},
         // Apuração presumida não passa pelo E005
         {"E005", simples5, [](D& d, int) { d.entrada->VCOUTROS = R(60); },
          [](D& d, int) {
@@ -558,6 +593,12 @@ TEST_F(Consistencia, CadaCodigoDisparaENaoDisparaNoLimite) {
              d.saida->VCESTADO = R(5000);
              d.saida->VCOUTROS = R(4000);
              d.saida->VCEXTERIOR = R(1000);
+         }},
+        // Nem a apuração presumida
+        {"E010", simples5, [](D& d, int) { d.saida->VCTOTALSIMPLES = R(10000); },
+         [](D& d, int) {
+             d.doc.TIPORECOLHIMENTO_ID = 2;
+             d.saida->VCTOTALSIMPLES = R(10000);
          }},
         // O regime 3 não passa pelo E010
         {"E010", simples5, [](D& d, int) { d.saida->VCTOTALSIMPLES = R(10000); },
@@ -668,17 +709,8 @@ TEST_F(Consistencia, CadaCodigoDisparaENaoDisparaNoLimite) {
              d.entrada->PRODUTOSAGROP = R(1000);
              d.kov->ENTRADAS = R(9000);
          }},
-        {"E020", {1, 3, "S"},
-         [](D& d, int m) {
-             d.entrada->PRODUTOSAGROP = R(1000);
-             d.detalhamentoEntrada.push_back(municipioDe(m, R(500), "S"));
-             d.kov->OUTRASENTRADAS = R(1501);
-         },
-         [](D& d, int m) {
-             d.entrada->PRODUTOSAGROP = R(1000);
-             d.detalhamentoEntrada.push_back(municipioDe(m, R(500), "S"));
-             d.kov->OUTRASENTRADAS = R(1500);
-         }},
+        // P + mudança de município = 15,00: o tipo 3 não passa dele; o tipo 1 não fica abaixo
+        {"E020", {1, 3, "S"}, outrasComMudanca(1501), outrasComMudanca(1500)},
         {"E021", completo,
          [](D& d, int) {
              d.saida->COOPERATIVA = R(1000);
@@ -688,17 +720,7 @@ TEST_F(Consistencia, CadaCodigoDisparaENaoDisparaNoLimite) {
              d.saida->COOPERATIVA = R(1000);
              d.kov->OUTRASENTRADAS = R(1000);
          }},
-        {"E021", {1, 1, "S"},
-         [](D& d, int m) {
-             d.saida->COOPERATIVA = R(1000);
-             d.detalhamentoEntrada.push_back(municipioDe(m, R(500), "S"));
-             d.kov->OUTRASENTRADAS = R(1499);
-         },
-         [](D& d, int m) {
-             d.saida->COOPERATIVA = R(1000);
-             d.detalhamentoEntrada.push_back(municipioDe(m, R(500), "S"));
-             d.kov->OUTRASENTRADAS = R(1500);
-         }},
+        {"E021", {1, 1, "S"}, outrasComMudanca(1499), outrasComMudanca(1500)},
         // Tipo 3 nunca recebe o E021, mesmo abaixo de P
         {"E021", completo, [](D& d, int) { d.saida->COOPERATIVA = R(1000); },
          [](D& d, int) {
@@ -714,19 +736,12 @@ TEST_F(Consistencia, CadaCodigoDisparaENaoDisparaNoLimite) {
              d.entrada->PRODUTOSAGROP = R(1000);
              d.kov->OUTRASENTRADAS = R(1000);
          }},
+        {"E035", {3, 1, "S"}, outrasComMudanca(1499), outrasComMudanca(1500)},
         {"E022", regime3, [](D& d, int) { d.kov->OUTRASENTRADAS = R(0); },
          [](D& d, int) { d.kov->OUTRASENTRADAS = R(1); }},
-        {"E023", {3, 1, "S"},
-         [](D& d, int) {
-             d.saida->VCTOTALSIMPLES = R(10000);
-             d.saida->TRANSPORTETOMADO = R(500);
-             d.kov->SAIDAS = R(10501);
-         },
-         [](D& d, int) {
-             d.saida->VCTOTALSIMPLES = R(10000);
-             d.saida->TRANSPORTETOMADO = R(500);
-             d.kov->SAIDAS = R(10500);
-         }},
+        // Saídas do KOV acima de 100,00 + 5,00 de transporte tomado, contribuinte de tipo 1 ou 3
+        {"E023", {3, 1, "S"}, saidasSimples(10501), saidasSimples(10500)},
+        {"E023", {3, 3, "S"}, saidasSimples(10501), saidasSimples(10500)},
         {"E024", {3, 3, "S"},
          [](D& d, int) {
              d.entrada->VCTOTALSIMPLES = R(10000);
@@ -773,21 +788,36 @@ TEST_F(Consistencia, CadaCodigoDisparaENaoDisparaNoLimite) {
              d.saida->AJUSTETRANSFERENCIA = R(1);
              det2(d, 5, &DetalhamentoES::VCTRANSFERENCIA, R(1));
          }},
+        {"E034", completo, [](D& d, int) { d.saida->AJUSTETRANSFERENCIA = R(1); },
+         [&](D& d, int) {
+             d.saida->AJUSTETRANSFERENCIA = R(1);
+             det2(d, 4, &DetalhamentoES::VCTRANSFERENCIA, R(1));
+         }},
         {"E036", {1, 1, "S"}, [](D& d, int m) { d.detalhamentoEntrada.push_back(municipioDe(m, R(0), "N")); },
          [](D& d, int m) { d.detalhamentoEntrada.push_back(municipioDe(m, R(0), "S")); }},
     };
+    // Códigos cujos casos, com a declaração deixada coerente como a gravação do editor a deixa,
+    // produzem só o seu código: nenhum outro, nem "00"
+    const std::set<std::string> exclusivos = {"E001", "E003", "E008", "E012", "E013", "E022",
+                                              "E025", "E033", "E034", "E036"};
     auto rodar = [&](const CasoCodigo& caso, bool dispara) {
         Declaracao d = gravada(caso.cabecalho);
         (dispara ? caso.dispara : caso.limite)(d, municipio);
+        if (exclusivos.count(caso.codigo)) coerente(d);
         listas.esvaziar();
         consistir(d);
         const auto cod = codigos(d.doc.DOCUMENTO_ID);
         ExcluirDeclaracao(c, d.doc.DOCUMENTO_ID);
-        return tem(cod, caso.codigo);
+        return cod;
     };
     for (size_t i = 0; i < casos.size(); ++i) {
-        EXPECT_TRUE(rodar(casos[i], true)) << casos[i].codigo << " (caso " << i << ") deveria disparar";
-        EXPECT_FALSE(rodar(casos[i], false)) << casos[i].codigo << " (caso " << i << ") não deveria disparar";
+        const auto disparados = rodar(casos[i], true);
+        if (exclusivos.count(casos[i].codigo))
+            EXPECT_EQ(disparados, std::vector<std::string>{casos[i].codigo}) << "caso " << i << ": só o seu código";
+        else
+            EXPECT_TRUE(tem(disparados, casos[i].codigo)) << casos[i].codigo << " (caso " << i << ") deveria disparar";
+        EXPECT_FALSE(tem(rodar(casos[i], false), casos[i].codigo))
+            << casos[i].codigo << " (caso " << i << ") não deveria disparar";
     }
 }
 
@@ -832,17 +862,26 @@ TEST_F(Consistencia, ResponsavelCNAEFEConflitoDePeriodo) {
     listas.esvaziar();
     EXPECT_EQ(consistir(d), STATUS_CONSISTENTE);
 
-    // E038: código e desmembramento que não valem no ano base
-    d.doc.CNAEF_ID = "0111201";
+    // E038: código ou desmembramento do contribuinte que não vale no ano base. A consistência
+    // grava a declaração, e toda gravação copia o CNAE-F do contribuinte: o que vale é o do
+    // cadastro, e corrigido nele o E038 some já na consistência seguinte
+    const Contribuinte valido = contribuinte;
+    for (auto [cnaef, desmembramento] : {std::pair{"0111201", "00"}, std::pair{"4711301", "01"}}) {
+        contribuinte.CNAEF_ID = cnaef;
+        contribuinte.DESMEMBRAMENTO = desmembramento;
+        listas.esvaziar();
+        EXPECT_EQ(consistir(d), STATUS_INCONSISTENTE);
+        EXPECT_EQ(codigos(d.doc.DOCUMENTO_ID), (std::vector<std::string>{"E038"})) << cnaef << "-" << desmembramento;
+        const Declaracao lida = CarregarDeclaracao(c, d.doc.DOCUMENTO_ID);
+        EXPECT_EQ(lida.doc.CNAEF_ID, cnaef);
+        EXPECT_EQ(lida.doc.DESMEMBRAMENTO, desmembramento);
+    }
+    contribuinte = valido;
+    Declaracao velha = CarregarDeclaracao(c, d.doc.DOCUMENTO_ID);  // ainda com o código inválido
     listas.esvaziar();
-    consistir(d);
-    EXPECT_EQ(codigos(d.doc.DOCUMENTO_ID), (std::vector<std::string>{"E038"}));
-    d.doc.CNAEF_ID = "4711301";
-    d.doc.DESMEMBRAMENTO = "01";
-    listas.esvaziar();
-    consistir(d);
-    EXPECT_EQ(codigos(d.doc.DOCUMENTO_ID), (std::vector<std::string>{"E038"}));
-    d.doc.DESMEMBRAMENTO = "00";
+    EXPECT_EQ(consistir(velha), STATUS_CONSISTENTE);
+    EXPECT_EQ(statusGravado(d.doc.DOCUMENTO_ID), 2);
+    EXPECT_EQ(CarregarDeclaracao(c, d.doc.DOCUMENTO_ID).doc.CNAEF_ID, "4711301");
 
     // E039: outra declaração gravada com meses que se cruzam; meses vizinhos não conflitam
     Declaracao vizinha = gravada({1, 1, "N", "N", 0, "N", 7, 12});
@@ -859,4 +898,64 @@ TEST_F(Consistencia, ResponsavelCNAEFEConflitoDePeriodo) {
     GravarDeclaracao(c, vizinha);
     listas.esvaziar();
     EXPECT_EQ(consistir(d), STATUS_CONSISTENTE);
+}
+
+// A conferência do KOV nos regimes simplificados, só em memória: caso D pelos livros com os
+// totais simplificados (entradas conferidas antes das saídas), caso E com as entradas
+// presumidas de 20 % das saídas gravadas (saídas antes).
+TEST(VerificarTotais, KOVDosCasosDEE) {
+    auto montar = [](int tipoContribuinte) {
+        Declaracao d;
+        d.doc.DOCUMENTO_ID = 1;
+        d.doc.REGIME_ID = 5;
+        d.doc.TIPOCONTRIBUINTE_ID = tipoContribuinte;
+        d.doc.MUDANCAMUNICIPIOANOCORRENTE = "N";
+        CriarSecoesQueFaltam(d);
+        Entrada& e = *d.entrada;
+        Saida& s = *d.saida;
+        e.VCTOTAL = s.VCTOTAL = R(9999999);  // os totais de débito/crédito não entram nesses casos
+        e.VCTOTALSIMPLES = R(1000000);
+        s.VCTOTALSIMPLES = R(2000000);
+        e.AJUSTETRANSFERENCIA = R(10000);
+        e.AUTUACAODENUNCIA = R(5000);
+        s.AUTUACAODENUNCIA = R(2750);
+        e.PRODUTOSAGROP = R(30000);
+        s.TRANSPORTETOMADO = R(40000);
+        d.exclusoes->ENTIPI = R(20000);
+        d.exclusoes->SAIIPI = R(12500);
+        TotaisAntesDeGravar(*d.exclusoes);
+        return d;
+    };
+    auto conferir = [](Declaracao d, int64_t saidas, int64_t entradas, std::optional<int64_t> outras) {
+        d.kov->SAIDAS = R(saidas);
+        d.kov->ENTRADAS = R(entradas);
+        // o transportador fecha o KOV nas outras entradas; os outros tipos as digitam
+        d.kov->OUTRASENTRADAS = outras ? R(*outras) : R(saidas - entradas);
+        TotaisAntesDeGravar(*d.kov);
+        ListasConsistencia listas;
+        VerificarTotais(d, listas);
+        std::vector<std::string> m;
+        for (const auto& e : listas.cdsErros) m.push_back(e.Mensagem);
+        return m;
+    };
+    using M = std::vector<std::string>;
+    const std::string ent = "Erro nas Entradas do KOV", sai = "Erro nas Saídas do KOV",
+                      outras = "Erro nas Outras Entradas do KOV";
+
+    // D: entradas 10.000 + 100 + 50 − 300 − 200 = 9.650; saídas 20.000 + 400 + 27,50 − 125 = 20.302,50
+    const Declaracao d = montar(1);
+    EXPECT_EQ(conferir(d, 2030250, 965000, 0), M{});
+    EXPECT_EQ(conferir(d, 2030250, 965001, 0), M{ent});
+    EXPECT_EQ(conferir(d, 2030249, 965000, 0), M{sai});
+    EXPECT_EQ(conferir(d, 2030249, 965001, 0), (M{ent, sai}));
+
+    // E: saídas 20.000 + 27,50 + 300 − (200 + 125) = 20.002,50; entradas r0((20.002,50 − 300)
+    // × 0,2) = r0(3.940,50) = 3.940 (meio para par); outras entradas = saídas − entradas
+    const Declaracao e = montar(0);
+    EXPECT_EQ(conferir(e, 2000250, 394000, std::nullopt), M{});
+    EXPECT_EQ(conferir(e, 2000250, 394100, std::nullopt), M{ent});
+    EXPECT_EQ(conferir(e, 2000250, 394000, 1606251), M{outras});
+    // Saídas gravadas erradas: as entradas esperadas saem delas (20.000 → 3.940), e não da fórmula
+    EXPECT_EQ(conferir(e, 2000000, 394000, std::nullopt), M{sai});
+    EXPECT_EQ(conferir(e, 2000000, 394100, std::nullopt), (M{sai, ent}));
 }

@@ -1,7 +1,9 @@
 // O recibo em texto: linhas, larguras, totais por regime, outras entradas e a codificação.
 #include <gtest/gtest.h>
 
+#include "data/Codificacao.h"
 #include "data/ReciboTexto.h"
+#include "platform/Interacao.h"
 
 using namespace kov;
 
@@ -121,5 +123,26 @@ TEST(Recibo, TextoEmWindows1252ComCrLf) {
     size_t linhas = 0;
     for (size_t i = 0; i + 1 < t.size(); ++i) linhas += t[i] == '\r' && t[i + 1] == '\n';
     EXPECT_EQ(linhas, 29u);
-    EXPECT_EQ(ParaWindows1252("Ação Ω"), "A\xE7\xE3o ?");
+}
+
+TEST(Recibo, ConversaoSeguraParaWindows1252) {
+    // Um '?' por caractere sem lugar no Windows-1252 (as colunas do recibo mantêm a largura),
+    // e um por byte que não forma UTF-8, sem engolir o caractere seguinte
+    const std::vector<std::pair<std::string, std::string>> casos = {
+        {"Ação Ω", "A\xE7\xE3o ?"},
+        {"€ “aspas” – ok", "\x80 \x93" "aspas\x94 \x96 ok"},
+        {"emoji 😀 fim", "emoji ? fim"},
+        {"a\xC3(b", "a?(b"},
+        {"corte\xE2\x82", "corte??"},
+        {"", ""},
+    };
+    for (const auto& [utf8, esperado] : casos) EXPECT_EQ(ParaWindows1252(utf8), esperado) << utf8;
+    // Texto maior que o bloco de conversão sai inteiro
+    std::string longo;
+    for (int i = 0; i < 3000; ++i) longo += "ção";
+    const std::string convertido = ParaWindows1252(longo);
+    ASSERT_EQ(convertido.size(), 9000u);
+    EXPECT_EQ(convertido.substr(8997), "\xE7\xE3o");
+    // Sem a conversão disponível, erro em vez do texto sem converter
+    EXPECT_THROW(ConverterTexto("Ação", "UTF-8", "CODIFICACAO-INEXISTENTE"), ErroSistema);
 }

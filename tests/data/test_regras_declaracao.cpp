@@ -341,7 +341,8 @@ TEST_F(Regras, LinhasDeOutrasEntradasPorMunicipio) {
     EXPECT_EQ(nova.MUDANCAMUNICIPIO, "S");
     EXPECT_EQ(v(nova.VALOR), Dinheiro{});
     EXPECT_TRUE(nova.VALORMUDANCA.has_value());
-    auto erro = [&](DetalhamentoEntrada l, std::optional<size_t> i, const std::string& campo, const std::string& texto) {
+    // A linha passada é a da edição: o que a regra muda nela fica visível para a tela
+    auto erro = [&](DetalhamentoEntrada& l, std::optional<size_t> i, const std::string& campo, const std::string& texto) {
         try {
             GravarLinhaDetalhamentoEntrada(d, l, i, municipios);
             ADD_FAILURE() << "aceitou " << texto;
@@ -350,14 +351,25 @@ TEST_F(Regras, LinhasDeOutrasEntradasPorMunicipio) {
             EXPECT_EQ(std::string(e.what()), texto);
         }
     };
+    // Valor negativo: o campo fica 0 na linha em edição e a gravação é recusada; o outro
+    // campo não muda
+    struct Negativo {
+        Quantia DetalhamentoEntrada::*campo;
+        Quantia DetalhamentoEntrada::*outro;
+        const char* nome;
+    };
+    for (const Negativo& n : {Negativo{&DetalhamentoEntrada::VALOR, &DetalhamentoEntrada::VALORMUDANCA, "VALOR"},
+                              Negativo{&DetalhamentoEntrada::VALORMUDANCA, &DetalhamentoEntrada::VALOR, "VALORMUDANCA"}}) {
+        DetalhamentoEntrada neg = NovaLinhaDetalhamentoEntrada("N");
+        neg.CODDRUMUNICIPIO = municipios[0];
+        neg.*n.campo = Dinheiro::deCentavos(-1);
+        neg.*n.outro = Dinheiro::deReais(7);
+        erro(neg, std::nullopt, n.nome, "Campo \"VALOR\" não pode ter valor negativo");
+        EXPECT_EQ(neg.*n.campo, Quantia(Dinheiro{})) << n.nome;
+        EXPECT_EQ(neg.*n.outro, Quantia(Dinheiro::deReais(7))) << n.nome;
+    }
     DetalhamentoEntrada l = NovaLinhaDetalhamentoEntrada("N");
-    l.CODDRUMUNICIPIO = municipios[0];
-    l.VALOR = Dinheiro::deReais(-1);
-    erro(l, std::nullopt, "VALOR", "Campo \"VALOR\" não pode ter valor negativo");
     l.VALOR = Dinheiro::deReais(1);
-    l.VALORMUDANCA = Dinheiro::deCentavos(-1);
-    erro(l, std::nullopt, "VALORMUDANCA", "Campo \"VALOR\" não pode ter valor negativo");
-    l.VALORMUDANCA = Dinheiro{};
     l.CODDRUMUNICIPIO = 0;
     erro(l, std::nullopt, "CODDRUMUNICIPIO", "Id. do Município não informado!");
     l.CODDRUMUNICIPIO = 987654321;
@@ -374,10 +386,16 @@ TEST_F(Regras, LinhasDeOutrasEntradasPorMunicipio) {
     erro(l, std::nullopt, "CODDRUMUNICIPIO", "Valor para este Município já foi informado!");
     l.CODDRUMUNICIPIO = municipios[2];
     GravarLinhaDetalhamentoEntrada(d, l, std::nullopt, municipios);
-    // Trocar a linha 1 para o município da linha 0 é repetição; mantê-lo não é
+    // Trocar a linha 1 para o município da linha 0 é repetição, e as alterações da linha são
+    // descartadas (ela volta a ser a gravada); mantê-lo não é repetição
     DetalhamentoEntrada troca = d.detalhamentoEntrada[1];
     troca.CODDRUMUNICIPIO = municipios[1];
+    troca.VALOR = Dinheiro::deReais(9);
     erro(troca, 1, "CODDRUMUNICIPIO", "Valor para este Município já foi informado!");
+    EXPECT_EQ(troca, d.detalhamentoEntrada[1]);
+    troca.CODDRUMUNICIPIO = 987654321;
+    erro(troca, 1, "CODDRUMUNICIPIO", "Id. do Município não informado!");
+    EXPECT_EQ(troca, d.detalhamentoEntrada[1]);
     troca.CODDRUMUNICIPIO = municipios[2];
     troca.VALOR = Dinheiro::deReais(3);
     GravarLinhaDetalhamentoEntrada(d, troca, 1, municipios);
