@@ -1,5 +1,5 @@
-# Monta a instalação de trabalho: EXE/ (programas, KOV.ini, Msgs.dat, figuras, ajuda),
-# BD/ (a base, criada só quando não existe) e backup/.
+# Monta a instalação de trabalho: EXE/ (programas, KOV.ini, Msgs.dat, figuras, ajuda, par de
+# chaves), BD/ (a base, criada só quando não existe) e backup/.
 file(MAKE_DIRECTORY ${DIST}/EXE ${DIST}/EXE/temp ${DIST}/BD ${DIST}/backup)
 file(COPY_FILE ${KOV} ${DIST}/EXE/kov ONLY_IF_DIFFERENT)
 file(COPY_FILE ${KOVCLI} ${DIST}/EXE/kov-cli ONLY_IF_DIFFERENT)
@@ -18,5 +18,13 @@ if(NOT EXISTS ${DIST}/BD/KOV.GDB)
   execute_process(COMMAND ${DIST}/EXE/kov-cli criar-base ${DIST}/BD/KOV.GDB RESULT_VARIABLE r)
   if(NOT r EQUAL 0)
     message(FATAL_ERROR "Falha ao criar a base ${DIST}/BD/KOV.GDB")
+  endif()
+endif()
+# Par de chaves de desenvolvimento, gerado só quando a pasta não tem nenhuma das duas chaves:
+# chaves postas ali à mão (as da administração numa instalação real) nunca são trocadas.
+if(NOT EXISTS ${DIST}/EXE/PublicKey.dat AND NOT EXISTS ${DIST}/EXE/PrivateKey.dat)
+  execute_process(COMMAND ${GERACHAVES} ${DIST}/EXE RESULT_VARIABLE r OUTPUT_QUIET)
+  if(NOT r EQUAL 0)
+    message(FATAL_ERROR "Falha ao gerar o par de chaves de desenvolvimento em ${DIST}/EXE")
   endif()
 endif()
