@@ -2,12 +2,14 @@
 #include <QApplication>
 
 #include "data/dmPrincipal.h"
+#include "platform/Memoria.h"
 #include "ui/Aplicacao.h"
 #include "ui/EncerramentoPorSinal.h"
 #include "ui/InteracaoGui.h"
 #include "ui/frmPrincipal.h"
 
 int main(int argc, char** argv) {
+    kov::AjustarAlocadorMemoria();
     kov::ui::BloquearSinaisEncerramento();
     QApplication app(argc, argv);
     kov::ui::PrepararAplicacao(app);

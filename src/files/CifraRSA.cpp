@@ -30,9 +30,6 @@ struct LiberaBN {
 struct LiberaCtx {
     void operator()(BN_CTX* c) const { BN_CTX_free(c); }
 };
-struct LiberaMont {
-    void operator()(BN_MONT_CTX* m) const { BN_MONT_CTX_free(m); }
-};
 using BN = std::unique_ptr<BIGNUM, LiberaBN>;
 
 BN novoBN() {
@@ -53,28 +50,117 @@ std::string paraBigEndian(const BIGNUM* b) {
     return s;
 }
 
-// x ↦ x^expoente mod módulo, com o contexto de Montgomery montado uma vez por chave.
+// x ↦ x^expoente mod módulo para o módulo de 128 bits do formato, em aritmética de Montgomery
+// com duas palavras de 64 bits. Um arquivo de 300 municípios tem dezenas de milhares de
+// blocos; as rotinas genéricas de números grandes da OpenSSL gastam mais em chamadas e
+// alocações do que na conta, por isso a conta de 128 bits é feita aqui. A OpenSSL calcula
+// R² mod n (uma vez por chave) e os testes conferem o resultado com BN_mod_exp.
 class Potencia {
 public:
-    explicit Potencia(const ChaveRSA& chave)
-        : ctx_(BN_CTX_new()), mont_(BN_MONT_CTX_new()), n_(deBigEndian(chave.modulo)),
-          e_(deBigEndian(chave.expoente)), x_(novoBN()), y_(novoBN()) {
-        if (!ctx_ || !mont_ || !BN_MONT_CTX_set(mont_.get(), n_.get(), ctx_.get()))
+    using u64 = uint64_t;
+    using u128 = unsigned __int128;
+
+    explicit Potencia(const ChaveRSA& chave) {
+        if (chave.modulo.size() != BYTES_POR_BLOCO_CIFRADO || chave.expoente.empty() ||
+            chave.expoente.size() > BYTES_POR_BLOCO_CIFRADO || (chave.modulo.back() & 1) == 0)
             throw ErroCifra(CHAVE_RSA_INVALIDA);
-        BN_set_flags(e_.get(), BN_FLG_CONSTTIME);
+        deBigEndian16(chave.modulo, n_);
+        deBigEndian16(std::string(BYTES_POR_BLOCO_CIFRADO - chave.expoente.size(), '\0') + chave.expoente, e_);
+        bitsExpoente_ = 128;
+        while (bitsExpoente_ > 0 && ((e_[(bitsExpoente_ - 1) / 64] >> ((bitsExpoente_ - 1) % 64)) & 1) == 0)
+            --bitsExpoente_;
+        if (bitsExpoente_ == 0) throw ErroCifra(CHAVE_RSA_INVALIDA);
+        // −n⁻¹ mod 2⁶⁴ pelo método de Newton (n ímpar)
+        u64 x = n_[0];
+        for (int i = 0; i < 6; ++i) x *= 2 - n_[0] * x;
+        ninv_ = 0 - x;
+        // R² mod n, R = 2¹²⁸
+        std::unique_ptr<BN_CTX, LiberaCtx> ctx(BN_CTX_new());
+        BN r2 = novoBN(), n = deBigEndian(chave.modulo);
+        if (!ctx || !BN_set_bit(r2.get(), 256) || !BN_mod(r2.get(), r2.get(), n.get(), ctx.get()))
+            throw ErroCifra(CHAVE_RSA_INVALIDA);
+        deBigEndian16(std::string(BYTES_POR_BLOCO_CIFRADO - BN_num_bytes(r2.get()), '\0') + paraBigEndian(r2.get()),
+                      r2_);
     }
-    // Lê 'n' bytes little-endian, eleva e devolve o resultado em big-endian sem zeros à esquerda.
-    std::string aplicar(const unsigned char* le, size_t n) {
-        if (!BN_lebin2bn(le, static_cast<int>(n), x_.get()) ||
-            !BN_mod_exp_mont(y_.get(), x_.get(), e_.get(), n_.get(), ctx_.get(), mont_.get()))
-            throw ErroCifra("Falha no cálculo da cifra RSA.");
-        return paraBigEndian(y_.get());
+
+    static constexpr int LOTE = 4;
+
+    // Eleva LOTE números de até 16 bytes little-endian (entrada[j], com tamanho[j] bytes); cada
+    // resultado em 16 bytes little-endian (saida[j]). Os blocos de um lote são independentes e
+    // a conta de um anda enquanto o processador espera a multiplicação de outro.
+    void aplicar(const unsigned char* const entrada[LOTE], const size_t tamanho[LOTE],
+                 unsigned char* const saida[LOTE]) const {
+        u64 base[LOTE][2], acc[LOTE][2];
+        for (int j = 0; j < LOTE; ++j) {
+            u64 x[2] = {0, 0};
+            for (size_t i = 0; i < tamanho[j]; ++i) x[i / 8] |= static_cast<u64>(entrada[j][i]) << (8 * (i % 8));
+            multiplicar(x, r2_, base[j]);  // x·R mod n (x < 2¹²⁸ basta: o produto fica abaixo de n·R)
+            acc[j][0] = base[j][0];         // o bit mais significativo do expoente é 1
+            acc[j][1] = base[j][1];
+        }
+        for (int i = bitsExpoente_ - 2; i >= 0; --i) {
+            for (int j = 0; j < LOTE; ++j) multiplicar(acc[j], acc[j], acc[j]);
+            if ((e_[i / 64] >> (i % 64)) & 1)
+                for (int j = 0; j < LOTE; ++j) multiplicar(acc[j], base[j], acc[j]);
+        }
+        const u64 um[2] = {1, 0};
+        for (int j = 0; j < LOTE; ++j) {
+            multiplicar(acc[j], um, acc[j]);  // sai da forma de Montgomery
+            for (int i = 0; i < 16; ++i) saida[j][i] = static_cast<unsigned char>(acc[j][i / 8] >> (8 * (i % 8)));
+        }
+    }
+
+    // Um número só.
+    void aplicar(const unsigned char* le, size_t n, unsigned char saida[16]) const {
+        unsigned char descarte[LOTE - 1][16];
+        const unsigned char* entradas[LOTE] = {le, le, le, le};
+        const size_t tamanhos[LOTE] = {n, 0, 0, 0};
+        unsigned char* const saidas[LOTE] = {saida, descarte[0], descarte[1], descarte[2]};
+        aplicar(entradas, tamanhos, saidas);
     }
 
 private:
-    std::unique_ptr<BN_CTX, LiberaCtx> ctx_;
-    std::unique_ptr<BN_MONT_CTX, LiberaMont> mont_;
-    BN n_, e_, x_, y_;
+    static void deBigEndian16(const std::string& be, u64 r[2]) {
+        r[0] = r[1] = 0;
+        for (size_t i = 0; i < 16; ++i)
+            r[(15 - i) / 8] |= static_cast<u64>(static_cast<unsigned char>(be[i])) << (8 * ((15 - i) % 8));
+    }
+
+    // r = a·b·R⁻¹ mod n (CIOS com duas palavras); a < 2¹²⁸ e b < n
+    void multiplicar(const u64 a[2], const u64 b[2], u64 r[2]) const {
+        u64 t0 = 0, t1 = 0, t2 = 0;
+        for (int i = 0; i < 2; ++i) {
+            u128 p = static_cast<u128>(a[0]) * b[i] + t0;
+            t0 = static_cast<u64>(p);
+            u64 c = static_cast<u64>(p >> 64);
+            p = static_cast<u128>(a[1]) * b[i] + t1 + c;
+            t1 = static_cast<u64>(p);
+            c = static_cast<u64>(p >> 64);
+            p = static_cast<u128>(t2) + c;
+            t2 = static_cast<u64>(p);
+            const u64 t3 = static_cast<u64>(p >> 64);
+            const u64 m = t0 * ninv_;
+            p = static_cast<u128>(m) * n_[0] + t0;
+            c = static_cast<u64>(p >> 64);
+            p = static_cast<u128>(m) * n_[1] + t1 + c;
+            t0 = static_cast<u64>(p);
+            c = static_cast<u64>(p >> 64);
+            p = static_cast<u128>(t2) + c;
+            t1 = static_cast<u64>(p);
+            t2 = t3 + static_cast<u64>(p >> 64);
+        }
+        // t < 2n: uma subtração basta
+        if (t2 != 0 || t1 > n_[1] || (t1 == n_[1] && t0 >= n_[0])) {
+            const u128 v = (static_cast<u128>(t1) << 64 | t0) - (static_cast<u128>(n_[1]) << 64 | n_[0]);
+            t0 = static_cast<u64>(v);
+            t1 = static_cast<u64>(v >> 64);
+        }
+        r[0] = t0;
+        r[1] = t1;
+    }
+
+    u64 n_[2], r2_[2], e_[2], ninv_ = 0;
+    int bitsExpoente_ = 0;
 };
 
 // Bytes de enchimento, cada um uniforme de 1 a 253, da fonte criptográfica da OpenSSL.
@@ -232,52 +318,85 @@ void GravarParChavesRSA(const ParChavesRSA& par, const std::string& pasta) {
 }
 
 std::string CifrarBytes(const std::string& claro, const ChaveRSA& publica) {
-    Potencia pot(publica);
+    const Potencia pot(publica);
     Enchimento ench;
     const size_t blocos = std::max<size_t>(1, (claro.size() + BYTES_POR_BLOCO_CLARO - 1) / BYTES_POR_BLOCO_CLARO);
     std::string saida(blocos * BYTES_POR_BLOCO_CIFRADO, '\0');
-    for (size_t b = 0; b < blocos; ++b) {
-        const size_t inicio = b * BYTES_POR_BLOCO_CLARO;
-        const size_t n = std::min(BYTES_POR_BLOCO_CLARO, claro.size() - std::min(claro.size(), inicio));
-        // Do byte menos para o mais significativo: dados, 0x00, enchimento até 14 bytes, 0x02, 0x00
-        unsigned char bloco[BYTES_POR_BLOCO_CIFRADO];
-        size_t i = 0;
-        for (; i < n; ++i) bloco[i] = static_cast<unsigned char>(claro[inicio + i]);
-        bloco[i++] = 0x00;
-        for (; i < 14; ++i) bloco[i] = ench.proximo();
-        bloco[14] = 0x02;
-        bloco[15] = 0x00;
-        const std::string be = pot.aplicar(bloco, sizeof bloco);
-        // Resultado em 16 bytes little-endian, zeros completando a parte alta
-        for (size_t k = 0; k < be.size(); ++k) saida[b * BYTES_POR_BLOCO_CIFRADO + k] = be[be.size() - 1 - k];
+    unsigned char lote[Potencia::LOTE][BYTES_POR_BLOCO_CIFRADO];
+    unsigned char descarte[BYTES_POR_BLOCO_CIFRADO];
+    for (size_t primeiro = 0; primeiro < blocos; primeiro += Potencia::LOTE) {
+        const unsigned char* entradas[Potencia::LOTE];
+        size_t tamanhos[Potencia::LOTE];
+        unsigned char* saidas[Potencia::LOTE];
+        for (size_t j = 0; j < Potencia::LOTE; ++j) {
+            const size_t b = primeiro + j;
+            entradas[j] = lote[j];
+            tamanhos[j] = BYTES_POR_BLOCO_CIFRADO;
+            if (b >= blocos) {  // o fim do último lote: conta descartada
+                std::fill(lote[j], lote[j] + BYTES_POR_BLOCO_CIFRADO, 0);
+                saidas[j] = descarte;
+                continue;
+            }
+            saidas[j] = reinterpret_cast<unsigned char*>(saida.data()) + b * BYTES_POR_BLOCO_CIFRADO;
+            const size_t inicio = b * BYTES_POR_BLOCO_CLARO;
+            const size_t n = std::min(BYTES_POR_BLOCO_CLARO, claro.size() - std::min(claro.size(), inicio));
+            // Do byte menos para o mais significativo: dados, 0x00, enchimento até 14 bytes, 0x02, 0x00
+            unsigned char* bloco = lote[j];
+            size_t i = 0;
+            for (; i < n; ++i) bloco[i] = static_cast<unsigned char>(claro[inicio + i]);
+            bloco[i++] = 0x00;
+            for (; i < 14; ++i) bloco[i] = ench.proximo();
+            bloco[14] = 0x02;
+            bloco[15] = 0x00;
+        }
+        pot.aplicar(entradas, tamanhos, saidas);
     }
     return saida;
 }
 
+// Os dados de um bloco decifrado (16 bytes little-endian), pelas regras da decodificação.
+static void dadosDoBloco(const unsigned char le[BYTES_POR_BLOCO_CIFRADO], std::string& claro) {
+    // O número em big-endian sem os zeros à esquerda
+    size_t tamanho = BYTES_POR_BLOCO_CIFRADO;
+    while (tamanho > 0 && le[tamanho - 1] == 0) --tamanho;
+    if (tamanho > 0 && le[tamanho - 1] != 0x01 && le[tamanho - 1] != 0x02)
+        throw ErroCifra("RSA decoding error: Invalid block type");
+    if (tamanho <= 10) throw ErroCifra("RSA decoding error: Block too small");
+    if (tamanho > 128) throw ErroCifra("RSA decoding error: Block too large");
+    // Abaixo do byte de tipo: o enchimento até o primeiro 0x00; abaixo dele, os dados
+    size_t zero = tamanho - 1;
+    while (zero > 0 && le[zero - 1] != 0) --zero;
+    if (zero == 0) throw ErroCifra("RSA decoding error: Invalid block format");
+    claro.append(reinterpret_cast<const char*>(le), zero - 1);
+}
+
 std::string DecifrarBytes(const std::string& cifrado, const ChaveRSA& privada) {
     if (cifrado.empty()) throw ErroCifra("RSA decoding error: Block too small");
-    Potencia pot(privada);
+    const Potencia pot(privada);
     std::string claro;
     claro.reserve(cifrado.size() / BYTES_POR_BLOCO_CIFRADO * BYTES_POR_BLOCO_CLARO);
-    for (size_t inicio = 0; inicio < cifrado.size(); inicio += BYTES_POR_BLOCO_CIFRADO) {
-        const size_t n = std::min(BYTES_POR_BLOCO_CIFRADO, cifrado.size() - inicio);
-        const std::string be = pot.aplicar(reinterpret_cast<const unsigned char*>(cifrado.data()) + inicio, n);
-        if (!be.empty() && be[0] != 0x01 && be[0] != 0x02) throw ErroCifra("RSA decoding error: Invalid block type");
-        if (be.size() <= 10) throw ErroCifra("RSA decoding error: Block too small");
-        if (be.size() > 128) throw ErroCifra("RSA decoding error: Block too large");
-        // Abaixo do byte de tipo: o enchimento até o primeiro 0x00; abaixo dele, os dados
-        const size_t zero = be.find('\0', 1);
-        if (zero == std::string::npos) throw ErroCifra("RSA decoding error: Invalid block format");
-        for (size_t k = be.size(); k > zero + 1; --k) claro += be[k - 1];
+    const size_t blocos = (cifrado.size() + BYTES_POR_BLOCO_CIFRADO - 1) / BYTES_POR_BLOCO_CIFRADO;
+    unsigned char lote[Potencia::LOTE][BYTES_POR_BLOCO_CIFRADO];
+    for (size_t primeiro = 0; primeiro < blocos; primeiro += Potencia::LOTE) {
+        const unsigned char* entradas[Potencia::LOTE];
+        size_t tamanhos[Potencia::LOTE];
+        unsigned char* saidas[Potencia::LOTE];
+        for (size_t j = 0; j < Potencia::LOTE; ++j) {
+            const size_t inicio = std::min(cifrado.size(), (primeiro + j) * BYTES_POR_BLOCO_CIFRADO);
+            entradas[j] = reinterpret_cast<const unsigned char*>(cifrado.data()) + inicio;
+            tamanhos[j] = std::min(BYTES_POR_BLOCO_CIFRADO, cifrado.size() - inicio);
+            saidas[j] = lote[j];
+        }
+        pot.aplicar(entradas, tamanhos, saidas);
+        for (size_t j = 0; j < Potencia::LOTE && primeiro + j < blocos; ++j) dadosDoBloco(lote[j], claro);
     }
     return claro;
 }
 
 std::string ExponenciarBloco(const std::string& le, const ChaveRSA& chave) {
-    Potencia pot(chave);
-    const std::string be = pot.aplicar(reinterpret_cast<const unsigned char*>(le.data()), le.size());
     std::string saida(BYTES_POR_BLOCO_CIFRADO, '\0');
-    for (size_t k = 0; k < be.size() && k < saida.size(); ++k) saida[k] = be[be.size() - 1 - k];
+    Potencia(chave).aplicar(reinterpret_cast<const unsigned char*>(le.data()), std::min(le.size(), BYTES_POR_BLOCO_CIFRADO),
+                            reinterpret_cast<unsigned char*>(saida.data()));
     return saida;
 }
 
@@ -336,7 +455,7 @@ std::string CifrarLinhas(const std::vector<std::string>& linhas, const std::stri
         claro += l;
         claro += "\r\n";
     }
-    return aparar(CodificarBase64(CifrarBytes(claro, publica)));
+    return CodificarBase64(CifrarBytes(claro, publica));  // Base64 não tem brancos a aparar
 }
 
 std::string DecifrarBase64(const std::string& texto, const std::string& pastaChaves) {

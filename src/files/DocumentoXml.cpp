@@ -26,6 +26,7 @@ DocumentoXml& DocumentoXml::operator=(DocumentoXml&& o) noexcept {
     if (this != &o) {
         if (doc_) xmlFreeDoc(doc_);
         doc_ = o.doc_;
+        tamanho_ = o.tamanho_;
         o.doc_ = nullptr;
     }
     return *this;
@@ -52,14 +53,13 @@ bool soBrancos(const xmlChar* s) {
     return true;
 }
 
-// Remove os textos só de brancos dos elementos que têm elementos filhos (a indentação e
-// os fins de linha entre elementos); o texto único de um elemento folha fica.
+// Remove os textos só de brancos (espaço, tabulação, CR, LF): a indentação e os fins de linha
+// entre os elementos, e também o conteúdo de um contêiner vazio escrito em duas linhas. Seções
+// CDATA não são texto e ficam.
 void descartarBrancos(xmlNode* no) {
-    bool temElemento = false;
-    for (xmlNode* f = no->children; f; f = f->next) temElemento |= f->type == XML_ELEMENT_NODE;
     for (xmlNode* f = no->children; f;) {
         xmlNode* prox = f->next;
-        if (temElemento && f->type == XML_TEXT_NODE && soBrancos(f->content)) {
+        if (f->type == XML_TEXT_NODE && soBrancos(f->content)) {
             xmlUnlinkNode(f);
             xmlFreeNode(f);
         } else if (f->type == XML_ELEMENT_NODE) {
@@ -95,9 +95,18 @@ void referencia(std::string& out, unsigned codigo) {
 
 enum class Contexto { Texto, Atributo };
 
+// Bytes que passam como estão: ASCII imprimível sem "&", "<", ">", '"' (e LF, tabulação)
+bool simples(unsigned char c) { return c >= 0x20 ? c < 0x80 && c != '&' && c != '<' && c != '>' && c != '"' : false; }
+
 void escreverTexto(std::string& out, const xmlChar* s, Contexto ctx) {
     if (!s) return;
     for (const unsigned char* p = s; *p;) {
+        const unsigned char* inicio = p;
+        while (simples(*p)) ++p;
+        if (p != inicio) {
+            out.append(reinterpret_cast<const char*>(inicio), static_cast<size_t>(p - inicio));
+            if (!*p) break;
+        }
         const unsigned c = proximoCodigo(p);
         switch (c) {
             case '&': out += "&amp;"; continue;
@@ -247,7 +256,7 @@ DocumentoXml LerXml(const std::string& bytes) {
         if (doc) xmlFreeDoc(doc);
         throw ErroSistema(erro);
     }
-    DocumentoXml d(doc);
+    DocumentoXml d(doc, bytes.size());
     descartarBrancos(reinterpret_cast<xmlNode*>(doc));
     return d;
 }
@@ -264,7 +273,9 @@ std::string LerArquivoBinario(const std::string& caminho) {
 DocumentoXml LerArquivoXml(const std::string& caminho) { return LerXml(LerArquivoBinario(caminho)); }
 
 std::string SerializarDocumento(const DocumentoXml& d) {
-    std::string out = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n";
+    std::string out;
+    out.reserve(d.tamanhoLido() + 256);
+    out = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n";
     if (!d.doc()) return out;
     for (const xmlNode* n = d.doc()->children; n; n = n->next) {
         if (n->type != XML_ELEMENT_NODE && n->type != XML_COMMENT_NODE && n->type != XML_PI_NODE) continue;

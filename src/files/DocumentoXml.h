@@ -15,7 +15,8 @@
 // A leitura desliga a rede, não expande entidades e recusa qualquer declaração de tipo de
 // documento (DTD): um arquivo de declaração nunca tem DTD, e assim um arquivo feito para
 // multiplicar entidades ("billion laughs") é recusado antes de qualquer expansão.
-// Textos só de brancos entre elementos são descartados na leitura.
+// Textos só de brancos (entre elementos, ou o conteúdo inteiro de um elemento) são
+// descartados na leitura.
 #include <string>
 
 struct _xmlDoc;
@@ -27,18 +28,21 @@ namespace kov {
 class DocumentoXml {
 public:
     DocumentoXml() = default;
-    explicit DocumentoXml(_xmlDoc* doc) : doc_(doc) {}
+    explicit DocumentoXml(_xmlDoc* doc, size_t tamanhoLido = 0) : doc_(doc), tamanho_(tamanhoLido) {}
     ~DocumentoXml();
-    DocumentoXml(DocumentoXml&& o) noexcept : doc_(o.doc_) { o.doc_ = nullptr; }
+    DocumentoXml(DocumentoXml&& o) noexcept : doc_(o.doc_), tamanho_(o.tamanho_) { o.doc_ = nullptr; }
     DocumentoXml& operator=(DocumentoXml&& o) noexcept;
     DocumentoXml(const DocumentoXml&) = delete;
     DocumentoXml& operator=(const DocumentoXml&) = delete;
 
     _xmlDoc* doc() const { return doc_; }
     _xmlNode* raiz() const;
+    // Tamanho em bytes do texto de que o documento foi lido (estimativa para a serialização).
+    size_t tamanhoLido() const { return tamanho_; }
 
 private:
     _xmlDoc* doc_ = nullptr;
+    size_t tamanho_ = 0;
 };
 
 // Analisa bytes XML. Lança ErroSistema com o texto do erro da libxml2 quando não é XML bem

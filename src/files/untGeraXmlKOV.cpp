@@ -527,7 +527,8 @@ void GerarArquivoDeclaracao(const Declaracao& d, const ContextoArquivo& ctx, con
             // Uma falha da cifra deixaria o arquivo sem os dados: o escritor falha com o texto
             // da caixa de erro da cifra e nada é gravado.
             try {
-                dados = CifrarLinhas(linhas, ctx.pastaChaves) + "\r\n";
+                dados = CifrarLinhas(linhas, ctx.pastaChaves);
+                dados += "\r\n";
             } catch (const ErroCifra& e) {
                 throw ErroSistema(MensagemErroCifra(e.what()));
             }

@@ -4,6 +4,7 @@
 #include <openssl/evp.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "files/DocumentoXml.h"
@@ -129,15 +130,28 @@ std::string TextoArquivoDeclaracao(const TInfCabecalho& c, const std::string& da
     linha("</protocolo>");
     linha("<complemento></complemento>");
     linha("</cabecalho>");
-    linha("<dados>" + dados + "</dados>");
+    t += "<dados>";
+    t += dados;
+    linha("</dados>");
     linha("</arquivo>");
     return t;
 }
 
 void MontarArquivoDeclaracao(const std::string& caminho, const TInfCabecalho& cab, const std::string& dados) {
-    DocumentoXml doc = LerXml(TextoArquivoDeclaracao(cab, dados));
-    porVerificador(doc, VerificadorDosBytes(SerializarDocumento(doc)));
-    SalvarArquivoXml(doc, caminho);
+    const DocumentoXml doc = LerXml(TextoArquivoDeclaracao(cab, dados));
+    xmlNode* cabecalho = doc.raiz() ? doc.raiz()->children : nullptr;
+    if (!cabecalho || cabecalho->type != XML_ELEMENT_NODE ||
+        std::strcmp(reinterpret_cast<const char*>(cabecalho->name), "cabecalho") != 0)
+        throw ErroSistema("O arquivo montado não começa pelo elemento cabecalho.");
+    std::string bytes = SerializarDocumento(doc);
+    // O verificador entra como último filho de cabecalho: serializar a árvore com ele dá os
+    // mesmos bytes com o elemento logo antes da marca de fim de cabecalho, a primeira do
+    // arquivo (os textos do cabeçalho não podem conter "<").
+    const size_t fim = bytes.find("</cabecalho>");
+    if (fim == std::string::npos) throw ErroSistema("O arquivo montado não tem o fim de cabecalho.");
+    const std::string verificador = VerificadorDosBytes(bytes);
+    bytes.insert(fim, std::string("<") + VERIFICADOR + ">" + verificador + "</" + VERIFICADOR + ">");
+    GravarArquivoAtomico(caminho, bytes);
 }
 
 std::string VerificadorDosBytes(const std::string& bytes) {

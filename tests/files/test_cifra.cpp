@@ -1,6 +1,8 @@
 // A cifra dos arquivos: arquivos de chave, blocos RSA de 128 bits, Base64 estrito e as
 // operações de texto com as suas caixas de erro.
 #include <gtest/gtest.h>
+#include <openssl/bn.h>
+#include <openssl/rand.h>
 
 #include <filesystem>
 #include <functional>
@@ -111,6 +113,34 @@ TEST(Cifra, BlocosDeCincoParaDezesseisEVoltaDoTexto) {
     const std::string cifrado = CifrarBytes("abcde", par().publica);
     EXPECT_NE(erroDe([&] { DecifrarBytes(cifrado, par().publica); }), "(nenhum erro)");
     EXPECT_EQ(erroDe([&] { DecifrarBytes("", par().privada); }), "RSA decoding error: Block too small");
+}
+
+TEST(Cifra, ExponenciacaoConfereComAOpenSSL) {
+    // A conta de 128 bits do bloco contra BN_mod_exp, com as duas chaves e entradas aleatórias
+    // (inclusive acima do módulo e zero)
+    BN_CTX* ctx = BN_CTX_new();
+    for (const ChaveRSA* chave : {&par().publica, &par().privada}) {
+        BIGNUM* n = BN_bin2bn(reinterpret_cast<const unsigned char*>(chave->modulo.data()), 16, nullptr);
+        BIGNUM* e = BN_bin2bn(reinterpret_cast<const unsigned char*>(chave->expoente.data()),
+                              static_cast<int>(chave->expoente.size()), nullptr);
+        for (int i = 0; i < 200; ++i) {
+            unsigned char le[16];
+            RAND_bytes(le, sizeof le);
+            if (i == 0) std::fill(le, le + 16, 0);
+            if (i == 1) std::fill(le, le + 16, 0xFF);
+            BIGNUM* x = BN_lebin2bn(le, 16, nullptr);
+            BIGNUM* y = BN_new();
+            BN_mod_exp(y, x, e, n, ctx);
+            std::string esperado(16, '\0');
+            BN_bn2lebinpad(y, reinterpret_cast<unsigned char*>(esperado.data()), 16);
+            EXPECT_EQ(ExponenciarBloco(std::string(reinterpret_cast<char*>(le), 16), *chave), esperado) << i;
+            BN_free(x);
+            BN_free(y);
+        }
+        BN_free(n);
+        BN_free(e);
+    }
+    BN_CTX_free(ctx);
 }
 
 TEST(Cifra, ErrosDeDecodificacaoDoBloco) {
