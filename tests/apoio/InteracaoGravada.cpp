@@ -17,12 +17,10 @@ bool InteracaoGravada::pergunta(const std::string& titulo, const std::string& te
 
 void InteracaoGravada::mostrarStatus(const std::string& texto) { mensagens.push_back({"status", "", texto}); }
 
-void InteracaoGravada::limparStatus() { mensagens.push_back({"limpa", "", ""}); }
-
 std::vector<std::string> InteracaoGravada::textos() const {
     std::vector<std::string> v;
     for (const auto& m : mensagens)
-        if (m.tipo != "status" && m.tipo != "limpa") v.push_back(m.texto);
+        if (m.tipo != "status") v.push_back(m.texto);
     return v;
 }
 

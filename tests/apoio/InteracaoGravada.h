@@ -10,7 +10,7 @@
 namespace kov::teste {
 
 struct MensagemGravada {
-    std::string tipo;  // "info", "aviso", "erro", "confirma", "pergunta", "status", "limpa"
+    std::string tipo;  // "info", "aviso", "erro", "confirma", "pergunta", "status"
     std::string titulo;
     std::string texto;
 };
@@ -23,9 +23,8 @@ public:
     void mensagem(TipoMensagem tipo, const std::string& titulo, const std::string& texto) override;
     bool pergunta(const std::string& titulo, const std::string& texto) override;
     void mostrarStatus(const std::string& texto) override;
-    void limparStatus() override;
 
-    // Textos de todas as mensagens (sem os status e as limpezas de status), na ordem.
+    // Textos de todas as mensagens (sem os status), na ordem.
     std::vector<std::string> textos() const;
     bool contem(const std::string& texto) const;
 };
