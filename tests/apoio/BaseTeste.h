@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "data/fb/Conexao.h"
+
 namespace kov::teste {
 
 // Pasta temporária apagada no destrutor (só pelo processo que a criou).
@@ -31,6 +33,14 @@ void copiarBaseAntiga(const std::string& versao, const std::filesystem::path& de
 // Páginas de 8 KiB que diferem entre duas cópias do arquivo da base, sem contar o
 // cabeçalho (página 0) e as páginas de inventário de transações informadas.
 std::vector<size_t> paginasAlteradas(const std::string& a, const std::string& b, const std::set<size_t>& tip);
+
+// Cópia da base modelo numa pasta temporária, aberta (servidor embutido, ou o servidor de
+// teste na suíte de servidor).
+struct BaseAberta {
+    PastaTemporaria pasta;
+    fb::Conexao c;
+    BaseAberta();
+};
 
 // Instalação de teste: <raiz>/EXE/KOV.ini apontando para ../BD/KOV.GDB e a base criada.
 struct InstalacaoTeste {
@@ -63,6 +73,14 @@ inline std::string enderecoBanco(const std::filesystem::path& p) {
 }  // namespace kov::teste
 
 namespace kov::teste {
+
+// Definido aqui porque o endereço depende da suíte em que o teste é compilado.
+inline BaseAberta::BaseAberta() {
+    copiarBaseModelo(pasta.caminho() / "KOV.GDB");
+    fb::ParametrosConexao p;
+    p.banco = enderecoBanco(pasta.caminho() / "KOV.GDB");
+    c.abrir(p);
+}
 
 // KOV.ini da instalação de teste para a suíte em execução.
 inline std::string iniDaSuite(const InstalacaoTeste& i) {

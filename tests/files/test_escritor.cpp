@@ -148,18 +148,15 @@ TEST(RegrasEscritor, SemMovimento) {
 namespace {
 
 struct Escritor : ::testing::Test {
-    teste::PastaTemporaria pasta;
-    fb::Conexao c;
+    teste::BaseAberta base;
+    teste::PastaTemporaria& pasta = base.pasta;
+    fb::Conexao& c = base.c;
     Contribuinte contribuinte;
     int municipio = 0;
     teste::InteracaoGravada ui;
     std::string chaves;
 
     void SetUp() override {
-        teste::copiarBaseModelo(pasta.caminho() / "KOV.GDB");
-        fb::ParametrosConexao p;
-        p.banco = teste::enderecoBanco(pasta.caminho() / "KOV.GDB");
-        c.abrir(p);
         fb::Transacao tr(c);
         fb::Comando m(tr, "SELECT MIN(CODDRUMUNICIPIO) FROM MUNICIPIO");
         m.proximo();
