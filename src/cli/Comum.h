@@ -81,6 +81,7 @@ int usoIncorreto(const Verbo& v, Contexto& c, const std::string& motivo = {});
 void verbosBase(std::vector<Verbo>& v);
 void verbosCadastros(std::vector<Verbo>& v);
 void verbosDeclaracoes(std::vector<Verbo>& v);
+void verbosArquivos(std::vector<Verbo>& v);
 void verbosReferencias(std::vector<Verbo>& v);
 
 }  // namespace kov::cli

@@ -1,11 +1,16 @@
-// Verbos das declarações: listar e consistir.
+// Verbos das declarações: listar, consistir, gerar os arquivos e o recibo em texto.
 #include <algorithm>
+#include <filesystem>
+#include <map>
 
 #include "cli/Comum.h"
 #include "data/Consistencia.h"
+#include "data/ReciboTexto.h"
 #include "data/RegrasDeclaracao.h"
 #include "data/dmPrincipal.h"
 #include "data/untUtils.h"
+#include "files/DocumentoXml.h"
+#include "files/untGeraXmlKOV.h"
 
 namespace kov::cli {
 
@@ -107,6 +112,70 @@ int consistirVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& 
     return inconsistentes > 0 || falhas > 0 ? 1 : 0;
 }
 
+// Escreve os arquivos das declarações pedidas na pasta, com os seus nomes do formato.
+int gerarVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
+    std::vector<int> chaves;
+    std::string pasta;
+    bool cifrar = false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        int n = 0;
+        if (a[i] == "--cifrar") cifrar = true;
+        else if (a[i] == "--pasta" && i + 1 < a.size() && pasta.empty()) pasta = a[++i];
+        else if (inteiroPositivo(a[i], n)) chaves.push_back(n);
+        else return usoIncorreto(v, c, a[i] == "--pasta" ? "Pasta não informada." : "Argumento inválido: " + a[i]);
+    }
+    if (chaves.empty()) return usoIncorreto(v, c, "Nenhuma declaração informada.");
+    if (pasta.empty()) return usoIncorreto(v, c, "Pasta não informada (--pasta PASTA).");
+    std::error_code ec;
+    std::filesystem::create_directories(pasta, ec);
+    if (!std::filesystem::is_directory(pasta, ec)) {
+        c.err << "Não foi possível criar a pasta " << pasta << ".\n";
+        return 1;
+    }
+    InteracaoCli ui(c.err);
+    Tdm dm(ui, c.dir);
+    if (!abrirModulo(dm, ui)) return 1;
+    const ContextoArquivo ctx = ContextoArquivoDoModulo(dm);
+    size_t falhas = 0;
+    for (int chave : chaves) {
+        try {
+            const Declaracao d = CarregarDeclaracao(dm.MainConnection, chave);
+            const std::string caminho = IncluirBarra(pasta) + NomeArquivoDeclaracao(d);
+            GerarArquivoDeclaracao(d, ctx, caminho, cifrar);
+            c.out << chave << '\t' << caminho << "\n";
+        } catch (const Abortar&) {
+            c.err << "Declaração " << chave << " não gerada.\n";  // a razão já foi mostrada
+            ++falhas;
+        } catch (const std::exception& e) {
+            c.err << "Declaração " << chave << " não gerada: " << InteracaoCli::paraTerminal(e.what()) << "\n";
+            ++falhas;
+        }
+    }
+    return falhas > 0 ? 1 : 0;
+}
+
+// O recibo em texto da declaração: em UTF-8 no terminal, ou os bytes do recibo guardado
+// (Windows-1252, linhas com CR LF) num arquivo.
+int reciboVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
+    int chave = 0;
+    std::string saida;
+    if (a.empty() || !inteiroPositivo(a[0], chave)) return usoIncorreto(v, c);
+    if (a.size() == 3 && a[1] == "--saida") saida = a[2];
+    else if (a.size() != 1) return usoIncorreto(v, c);
+    InteracaoCli ui(c.err);
+    Tdm dm(ui, c.dir);
+    if (!abrirModulo(dm, ui)) return 1;
+    const Declaracao d = CarregarDeclaracao(dm.MainConnection, chave);
+    std::map<int, std::string> nomes;
+    for (const auto& m : dm.ref.cdsMunicipio) nomes[m.CODDRUMUNICIPIO] = m.DESCRICAO;
+    if (saida.empty()) {
+        for (const auto& linha : LinhasReciboTexto(d, nomes)) c.out << linha << "\n";
+        return 0;
+    }
+    GravarArquivoAtomico(saida, GerarReciboTexto(d, nomes));
+    return 0;
+}
+
 }  // namespace
 
 void verbosDeclaracoes(std::vector<Verbo>& v) {
@@ -121,6 +190,18 @@ void verbosDeclaracoes(std::vector<Verbo>& v) {
                  "Mostra cada uma (chave, inscrição, razão social, Consistente ou Inconsistente) com os\n"
                  "seus erros indentados e um resumo. Saída 1 quando alguma tem erros.",
                  consistirVerbo});
+    v.push_back({"declaracoes", "gerar", "N... --pasta PASTA [--cifrar]",
+                 "Escreve os arquivos de declaração das chaves N na PASTA (criada se preciso).\n"
+                 "Cada arquivo tem o nome do formato (KOV + inscrição + período + substituição + .xml);\n"
+                 "com --cifrar o bloco de dados vai cifrado com a chave PublicKey.dat da pasta do programa.\n"
+                 "Uma linha por arquivo escrito: chave e caminho. Declarações de regime simplificado são\n"
+                 "recusadas. Saída 1 quando algum arquivo não foi escrito.",
+                 gerarVerbo});
+    v.push_back({"declaracoes", "recibo", "N [--saida ARQUIVO]",
+                 "Mostra o recibo em texto da declaração N (em UTF-8).\n"
+                 "Com --saida grava no ARQUIVO os bytes do recibo como são guardados na entrega:\n"
+                 "Windows-1252, cada linha terminada por CR LF.",
+                 reciboVerbo});
 }
 
 }  // namespace kov::cli

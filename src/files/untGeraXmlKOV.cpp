@@ -549,9 +549,12 @@ void GerarArquivoDeclaracao(const Declaracao& d, const ContextoArquivo& ctx, con
     }
 }
 
+ContextoArquivo ContextoArquivoDoModulo(Tdm& dm) {
+    return {dm.MainConnection, dm.ui(), dm.ConfigApp.Versao, dm.diretorioPrograma()};
+}
+
 void GerarArquivoDeclaracao(Tdm& dm, int documentoId, const std::string& caminho, bool cifrar) {
-    const Declaracao d = CarregarDeclaracao(dm.MainConnection, documentoId);
-    GerarArquivoDeclaracao(d, {dm.MainConnection, dm.ui(), dm.ConfigApp.Versao, dm.diretorioPrograma()}, caminho,
+    GerarArquivoDeclaracao(CarregarDeclaracao(dm.MainConnection, documentoId), ContextoArquivoDoModulo(dm), caminho,
                            cifrar);
 }
 

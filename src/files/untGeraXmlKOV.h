@@ -45,6 +45,9 @@ struct ContextoArquivo {
     std::string pastaChaves;  // pasta de PublicKey.dat e PrivateKey.dat (a do programa)
 };
 
+// O contexto com a conexão, a conversa, a versão e a pasta do programa do módulo de dados.
+ContextoArquivo ContextoArquivoDoModulo(Tdm& dm);
+
 // Regra do zero: "0" quando o texto fica vazio sem os brancos das pontas, senão o texto como está.
 std::string ValorOuZero(const std::string& texto);
 // Troca as letras acentuadas pela letra sem acento, "&" por "e", "<" por "(" e ">" por ")";
