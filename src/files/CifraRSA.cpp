@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "data/Cadastros.h"
 #include "data/untUtils.h"
 #include "files/DocumentoXml.h"
 
@@ -254,12 +255,6 @@ ChaveRSA lerChaveDaPasta(const std::string& pasta, const char* nome) {
     return LerChaveRSA(LerArquivoBinario(caminho));
 }
 
-std::string aparar(const std::string& s) {
-    size_t i = 0, f = s.size();
-    while (i < f && static_cast<unsigned char>(s[i]) <= ' ') ++i;
-    while (f > i && static_cast<unsigned char>(s[f - 1]) <= ' ') --f;
-    return s.substr(i, f - i);
-}
 
 }  // namespace
 
@@ -461,7 +456,7 @@ std::string CifrarLinhas(const std::vector<std::string>& linhas, const std::stri
 std::string DecifrarBase64(const std::string& texto, const std::string& pastaChaves) {
     lerChaveDaPasta(pastaChaves, ARQUIVO_CHAVE_PUBLICA);
     const ChaveRSA privada = lerChaveDaPasta(pastaChaves, ARQUIVO_CHAVE_PRIVADA);
-    return aparar(DecifrarBytes(DecodificarBase64(aparar(texto)), privada));
+    return Aparar(DecifrarBytes(DecodificarBase64(Aparar(texto)), privada));
 }
 
 std::string MensagemErroCifra(const std::string& erro) { return erro + "\rContacte o suporte do KOV!"; }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <initializer_list>
 
+#include "data/Cadastros.h"
 #include "data/Figuras.h"
 #include "data/LinhasBanco.h"
 #include "data/ReciboTexto.h"
@@ -18,12 +19,6 @@ namespace kov {
 
 namespace {
 
-std::string aparar(const std::string& s) {
-    size_t i = 0, f = s.size();
-    while (i < f && static_cast<unsigned char>(s[i]) <= ' ') ++i;
-    while (f > i && static_cast<unsigned char>(s[f - 1]) <= ' ') --f;
-    return s.substr(i, f - i);
-}
 
 // Texto da base (UTF-8) nos 8 bits do arquivo: o conjunto da base, Windows-1252, que nas
 // letras acentuadas coincide com o ISO-8859-1 declarado no arquivo.
@@ -54,7 +49,7 @@ public:
     }
     void zero(const char* t, const std::string& valor) { folha(t, ValorOuZero(valor)); }
     void valor(const char* t, const Quantia& q) { zero(t, TextoValorArquivo(q)); }
-    void nome(const char* t, const std::string& valor) { folha(t, aparar(TextoSemAcentos(valor))); }
+    void nome(const char* t, const std::string& valor) { folha(t, Aparar(TextoSemAcentos(valor))); }
     void cdata(const char* t, const std::string& bytes) {
         // "]]>" no texto partiria a seção: fecha e reabre entre "]]" e ">"
         std::string c;
@@ -296,7 +291,7 @@ int ultimoDia(const std::optional<int>& mes, const std::optional<int>& ano) {
 
 }  // namespace
 
-std::string ValorOuZero(const std::string& texto) { return aparar(texto).empty() ? "0" : texto; }
+std::string ValorOuZero(const std::string& texto) { return Aparar(texto).empty() ? "0" : texto; }
 
 std::string TextoSemAcentos(const std::string& texto) {
     std::string r;

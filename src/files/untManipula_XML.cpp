@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "data/Cadastros.h"
 #include "files/DocumentoXml.h"
 #include "platform/Interacao.h"
 
@@ -76,12 +77,6 @@ void porVerificador(const DocumentoXml& doc, const std::string& valor) {
         throw ErroSistema("Memória insuficiente para montar o arquivo.");
 }
 
-std::string aparar(const std::string& s) {
-    size_t i = 0, f = s.size();
-    while (i < f && static_cast<unsigned char>(s[i]) <= ' ') ++i;
-    while (f > i && static_cast<unsigned char>(s[f - 1]) <= ' ') --f;
-    return s.substr(i, f - i);
-}
 
 }  // namespace
 
@@ -185,7 +180,7 @@ void RecolocarVerificador(const std::string& caminho, const std::string& valor) 
 }
 
 bool ConferirVerificador(const std::string& caminho, Interacao& ui) {
-    ui.mostrarStatus("Conferindo dados do arquivo " + aparar(caminho));
+    ui.mostrarStatus("Conferindo dados do arquivo " + Aparar(caminho));
     bool confere = false;
     try {
         // Os passos de ExtrairVerificador, CalcularVerificador e RecolocarVerificador sobre o

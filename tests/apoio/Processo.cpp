@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 
 #include "apoio/BaseTeste.h"
 
@@ -21,6 +22,13 @@ std::string aspas(const std::string& s) {
     return r + "'";
 }
 }  // namespace
+
+std::vector<std::string> linhas(const std::string& texto) {
+    std::vector<std::string> v;
+    std::istringstream in(texto);
+    for (std::string l; std::getline(in, l);) v.push_back(l);
+    return v;
+}
 
 ResultadoProcesso rodar(const std::string& programa, const std::vector<std::string>& args, const std::string& entrada) {
     PastaTemporaria tmp;

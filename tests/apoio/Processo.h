@@ -13,6 +13,9 @@ struct ResultadoProcesso {
 ResultadoProcesso rodar(const std::string& programa, const std::vector<std::string>& args,
                         const std::string& entrada = {});
 
+// As linhas de uma saída de texto, sem os fins de linha.
+std::vector<std::string> linhas(const std::string& texto);
+
 // Copia o kov-cli compilado para a pasta (o programa lê o KOV.ini da sua própria pasta).
 std::string instalarCli(const std::string& pastaExe);
 

@@ -19,12 +19,7 @@ using namespace kov;
 
 namespace {
 
-std::vector<std::string> linhas(const std::string& texto) {
-    std::vector<std::string> v;
-    std::istringstream in(texto);
-    for (std::string l; std::getline(in, l);) v.push_back(l);
-    return v;
-}
+using teste::linhas;
 
 struct CliConsistencia : ::testing::Test {
     teste::InstalacaoTeste inst;
