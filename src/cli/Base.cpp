@@ -37,7 +37,10 @@ int criarBaseVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& 
 
 int atualizarBaseVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
     if (a.size() > 1) return usoIncorreto(v, c);
+    // O resultado (atualizada de que versão, a cópia de segurança, a tabela CNAE que não foi
+    // renovada) vai para stdout; o andamento e as falhas, para stderr
     InteracaoCli ui(c.err);
+    ui.informacoesEm(c.out);
     Tdm dm(ui, c.dir);
     if (a.size() == 1) dm.definirBanco(a[0]);
     if (!abrirModulo(dm, ui)) return 1;
@@ -107,7 +110,10 @@ void verbosBase(std::vector<Verbo>& v) {
     v.push_back({"", "atualizar-base", "[CAMINHO]",
             "Atualiza a base até a versão do programa.\n"
             "Confere a versão da base do KOV.ini (ou a de CAMINHO) e a atualiza passo a passo até a\n"
-            "versão do programa, guardando antes uma cópia do arquivo ao lado dele.",
+            "versão do programa, guardando antes uma cópia do arquivo ao lado dele (KOV-<versão>.GDB).\n"
+            "Uma atualização interrompida continua de onde parou, com a mesma cópia. Na subida desde\n"
+            "a 7.00.04, a tabela CNAE é renovada com TabelaCNAE20.zip e Tabela_CNAEF_CNAE.zip da pasta\n"
+            "da base, quando estão lá. Resultado em stdout; andamento e falhas em stderr.",
             atualizarBaseVerbo});
     v.push_back({"", "versao", "", "Versão do programa, versão da base, ano base e caminho da base.", versaoVerbo});
     v.push_back({"", "parametro", "NOME [VALOR]",

@@ -6,7 +6,8 @@ namespace kov::cli {
 
 void InteracaoCli::mensagem(TipoMensagem tipo, const std::string&, const std::string& texto) {
     if (tipo == TipoMensagem::Erro || tipo == TipoMensagem::Aviso) falhas_++;
-    err_ << paraTerminal(texto) << "\n";
+    std::ostream& destino = tipo == TipoMensagem::Informacao && informacoes_ ? *informacoes_ : err_;
+    destino << paraTerminal(texto) << "\n";
 }
 
 void InteracaoCli::mostrarStatus(const std::string& texto) { err_ << paraTerminal(texto) << "\n"; }

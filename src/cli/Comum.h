@@ -34,12 +34,16 @@ public:
     bool pergunta(const std::string& titulo, const std::string& texto) override;
     void erro(const std::string& texto) override;
     int falhas() const { return falhas_; }
+    // As mensagens informativas (o resultado de um verbo, como a da atualização da base) vão
+    // para 'saida' em vez de stderr.
+    void informacoesEm(std::ostream& saida) { informacoes_ = &saida; }
 
     // "\r\n" e "\r" dos textos do sistema viram quebras de linha no terminal.
     static std::string paraTerminal(const std::string& t);
 
 private:
     std::ostream& err_;
+    std::ostream* informacoes_ = nullptr;
     int falhas_ = 0;
 };
 

@@ -11,6 +11,7 @@
 #include "data/fb/Conexao.h"
 #include "data/fb/Transacao.h"
 #include "platform/Interacao.h"
+#include "platform/PontoParada.h"
 
 namespace fs = std::filesystem;
 
@@ -43,15 +44,6 @@ std::vector<std::string> campos(const std::string& linha, size_t n, size_t minim
         throw ErroSistema("Linha " + std::to_string(n) + " com menos campos que o esperado: " + linha);
     return c;
 }
-
-// Apaga o CSV extraído ao sair, em qualquer caso.
-struct ApagarAoSair {
-    std::string arquivo;
-    ~ApagarAoSair() {
-        std::error_code ec;
-        if (!arquivo.empty()) fs::remove(arquivo, ec);
-    }
-};
 
 }  // namespace
 
@@ -124,19 +116,22 @@ int ExtrairZip(const std::string& arquivo, const std::string& pasta) {
 AtualizacaoCNAE::AtualizacaoCNAE(fb::Conexao& conexao, std::string pastaBanco)
     : c_(conexao), pasta_(std::move(pastaBanco)) {}
 
-std::string AtualizacaoCNAE::extrair(const std::string& zip, const std::string& csv) {
+std::optional<std::vector<std::string>> AtualizacaoCNAE::extrair(const std::string& zip, const std::string& csv) {
     const fs::path arqZip = fs::path(pasta_) / zip;
-    if (!fs::exists(arqZip)) return {};
+    if (!fs::exists(arqZip)) return std::nullopt;
     if (ExtrairZip(arqZip.string(), pasta_) == 0)
         throw ErroSistema("Erro - nenhum arquivo do tipo Compactado(.ZIP) encontrado!");
-    return (fs::path(pasta_) / csv).string();
+    const std::string arquivo = (fs::path(pasta_) / csv).string();
+    PontoDeParada(("extraido-" + csv).c_str());
+    auto linhas = lerLinhas(arquivo);
+    std::error_code ec;
+    fs::remove(arquivo, ec);
+    return linhas;
 }
 
-bool AtualizacaoCNAE::AtualizarTabelaCNAE() {
-    const std::string csv = extrair("TabelaCNAE20.zip", "TabelaCNAE20.csv");
-    if (csv.empty()) return false;
-    const auto linhas = lerLinhas(csv);
-    ApagarAoSair apagar{csv};
+bool AtualizacaoCNAE::AtualizarTabelaCNAE(const AntesDeConfirmar& antes) {
+    const auto linhas = extrair("TabelaCNAE20.zip", "TabelaCNAE20.csv");
+    if (!linhas) return false;
     fb::Transacao tr(c_);
     try {
         fb::Comando busca(tr,
@@ -148,9 +143,10 @@ bool AtualizacaoCNAE::AtualizarTabelaCNAE() {
         fb::Comando insere(tr,
                            "INSERT INTO CNAEF(CNAEF_ID,DESMEMBRAMENTO,DESCRICAO,DATA_INICIO,DATA_FIM) "
                            "VALUES(:CNAEF_ID,:DESMEMBRAMENTO,:DESCRICAO,:DATA_INICIO,:DATA_FIM)");
-        for (size_t i = 0; i < linhas.size(); ++i) {
-            if (emBranco(linhas[i])) continue;
-            const auto f = campos(linhas[i], i + 1, 3);
+        for (size_t i = 0; i < linhas->size(); ++i) {
+            const std::string& linha = (*linhas)[i];
+            if (emBranco(linha)) continue;
+            const auto f = campos(linha, i + 1, 3);
             busca.param("ID_CNAE", f[0]).param("DESM_CNAE", f[1]);
             const bool existe = busca.proximo();
             busca.fecharCursor();
@@ -164,6 +160,7 @@ bool AtualizacaoCNAE::AtualizarTabelaCNAE() {
                 atualiza.executar();
             }
         }
+        if (antes) antes(tr);
         tr.commit();
     } catch (const std::exception& e) {
         tr.rollback();
@@ -172,23 +169,23 @@ bool AtualizacaoCNAE::AtualizarTabelaCNAE() {
     return false;
 }
 
-bool AtualizacaoCNAE::CarregarCorrespondenciaCNAE() {
-    const std::string csv = extrair("Tabela_CNAEF_CNAE.zip", "Tabela_CNAEF_CNAE.csv");
-    if (csv.empty()) return false;
-    const auto linhas = lerLinhas(csv);
-    ApagarAoSair apagar{csv};
+bool AtualizacaoCNAE::CarregarCorrespondenciaCNAE(const AntesDeConfirmar& antes) {
+    const auto linhas = extrair("Tabela_CNAEF_CNAE.zip", "Tabela_CNAEF_CNAE.csv");
+    if (!linhas) return false;
     fb::Transacao tr(c_);
     try {
         fb::Comando insere(tr,
                            "INSERT INTO CNAEF_CNAE(CNAEF_ID,DESMEMBRAMENTO_CNAEF,CNAE_ID,DESMEMBRAMENTO_CNAE) "
                            "VALUES(:CNAEF_ID,:DESMEMBRAMENTO_CNAEF,:CNAE_ID,:DESMEMBRAMENTO_CNAE)");
-        for (size_t i = 0; i < linhas.size(); ++i) {
-            if (emBranco(linhas[i])) continue;
-            const auto f = campos(linhas[i], i + 1, 4);
+        for (size_t i = 0; i < linhas->size(); ++i) {
+            const std::string& linha = (*linhas)[i];
+            if (emBranco(linha)) continue;
+            const auto f = campos(linha, i + 1, 4);
             insere.param("CNAEF_ID", f[0]).param("DESMEMBRAMENTO_CNAEF", f[1]);
             insere.param("CNAE_ID", f[2]).param("DESMEMBRAMENTO_CNAE", f[3]);
             insere.executar();
         }
+        if (antes) antes(tr);
         tr.commit();
     } catch (const std::exception& e) {
         tr.rollback();
@@ -197,7 +194,8 @@ bool AtualizacaoCNAE::CarregarCorrespondenciaCNAE() {
     return false;
 }
 
-bool AtualizacaoCNAE::converter(const std::string& selecao, const std::string& atualizacao, const std::string& chave) {
+bool AtualizacaoCNAE::converter(const std::string& selecao, const std::string& atualizacao, const std::string& chave,
+                                const AntesDeConfirmar& antes) {
     try {
         fb::Transacao tr(c_);
         fb::Comando lista(tr, selecao);
@@ -217,6 +215,7 @@ bool AtualizacaoCNAE::converter(const std::string& selecao, const std::string& a
             atualiza.param("CNAEF_ID", novo).param("DESMEMB", novoDesm).param(chave, l.id);
             atualiza.executar();
         }
+        if (antes) antes(tr);
         tr.commit();
         return true;
     } catch (const std::exception&) {
@@ -224,20 +223,20 @@ bool AtualizacaoCNAE::converter(const std::string& selecao, const std::string& a
     }
 }
 
-bool AtualizacaoCNAE::ConverterCNAEContribuintes() {
+bool AtualizacaoCNAE::ConverterCNAEContribuintes(const AntesDeConfirmar& antes) {
     return converter("SELECT CONTRIBUINTE_ID, CNAEF_ID, DESMEMBRAMENTO FROM CONTRIBUINTE",
                      "UPDATE CONTRIBUINTE SET CONTRIBUINTE.CNAEF_ID = :CNAEF_ID, CONTRIBUINTE.DESMEMBRAMENTO = :DESMEMB "
                      "WHERE CONTRIBUINTE.CONTRIBUINTE_ID = :CONTRIBUINTE_ID",
-                     "CONTRIBUINTE_ID");
+                     "CONTRIBUINTE_ID", antes);
 }
 
-bool AtualizacaoCNAE::ConverterCNAEDocumentos() {
+bool AtualizacaoCNAE::ConverterCNAEDocumentos(const AntesDeConfirmar& antes) {
     return converter(
         "SELECT DOCUMENTO.DOCUMENTO_ID, DOCUMENTO.CNAEF_ID, DOCUMENTO.DESMEMBRAMENTO FROM DOCUMENTO WHERE "
         "DOCUMENTO.PERIODO >=2006",
         "UPDATE DOCUMENTO SET DOCUMENTO.CNAEF_ID = :CNAEF_ID, DOCUMENTO.DESMEMBRAMENTO = :DESMEMB WHERE "
         "DOCUMENTO.DOCUMENTO_ID = :DOCUMENTO_ID",
-        "DOCUMENTO_ID");
+        "DOCUMENTO_ID", antes);
 }
 
 }  // namespace kov

@@ -3,28 +3,40 @@
 // TabelaCNAE20.zip (códigos novos) e Tabela_CNAEF_CNAE.zip (correspondência do código
 // antigo para o novo), ambos na pasta da base. Roda uma única vez, na atualização da
 // base que sai da versão 7.00.04.
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace kov {
 
-namespace fb { class Conexao; }
+namespace fb {
+class Conexao;
+class Transacao;
+}  // namespace fb
+
+// Trabalho extra gravado na mesma transação de uma carga, logo antes de confirmá-la (a marca
+// de que a carga foi feita, na atualização da base).
+using AntesDeConfirmar = std::function<void(fb::Transacao&)>;
 
 class AtualizacaoCNAE {
 public:
     AtualizacaoCNAE(fb::Conexao& conexao, std::string pastaBanco);
 
     // Carregam os arquivos; devolvem sempre falso e lançam ErroSistema em caso de falha.
-    bool AtualizarTabelaCNAE();
-    bool CarregarCorrespondenciaCNAE();
+    // Sem o arquivo compactado não fazem nada.
+    bool AtualizarTabelaCNAE(const AntesDeConfirmar& antes = {});
+    bool CarregarCorrespondenciaCNAE(const AntesDeConfirmar& antes = {});
     // Trocam os códigos antigos pelos novos; falso depois de uma falha (desfeita em silêncio).
-    bool ConverterCNAEContribuintes();
-    bool ConverterCNAEDocumentos();
+    bool ConverterCNAEContribuintes(const AntesDeConfirmar& antes = {});
+    bool ConverterCNAEDocumentos(const AntesDeConfirmar& antes = {});
 
 private:
-    // Extrai o arquivo compactado e devolve o caminho do CSV, ou vazio se não há arquivo.
-    std::string extrair(const std::string& zip, const std::string& csv);
-    bool converter(const std::string& selecao, const std::string& atualizacao, const std::string& chave);
+    // Extrai o arquivo compactado e devolve as linhas do CSV, que é apagado logo depois de
+    // lido: uma carga interrompida não deixa o CSV na pasta. Nada quando não há arquivo.
+    std::optional<std::vector<std::string>> extrair(const std::string& zip, const std::string& csv);
+    bool converter(const std::string& selecao, const std::string& atualizacao, const std::string& chave,
+                   const AntesDeConfirmar& antes);
 
     fb::Conexao& c_;
     std::string pasta_;

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <random>
 
+#include "data/AberturaBase.h"
 #include "data/fb/Comando.h"
 #include "data/fb/ErroBanco.h"
 #include "data/fb/Transacao.h"
@@ -32,6 +34,14 @@ std::optional<int> inteiroOuNulo(const fb::Valor& v) {
 
 }  // namespace
 
+std::string ArquivoLocalDaBase(const std::string& caminho) {
+    if (!caminhoDeServidor(caminho)) return caminho;
+    const auto p = caminho.find(':');
+    const std::string host = caminho.substr(0, p);
+    if (host == "localhost" || host == "127.0.0.1") return caminho.substr(p + 1);
+    return {};
+}
+
 std::string ResolverCaminhoBanco(const std::string& database, const std::string& diretorioPrograma) {
     std::string c = database;
     std::replace(c.begin(), c.end(), '\\', '/');
@@ -54,6 +64,7 @@ Tdm::~Tdm() {
 std::string Tdm::arquivoIni() const { return dirPrograma_ + ConfigApp.SiglaSistema + ".ini"; }
 
 void Tdm::DataModuleCreate() {
+    const std::string prefixo = "Erro na abertura da base : \r\n";
     try {
         FecharReferencias();
         if (MainConnection.aberta()) MainConnectionBeforeDisconnect();
@@ -65,9 +76,16 @@ void Tdm::DataModuleCreate() {
             database_ = bancoForcado_;
             caminho_ = ResolverCaminhoBanco(bancoForcado_, dirPrograma_);
         }
-        abrirConexao();
+        abrirBaseVerificada();
+    } catch (const fb::ErroBanco& e) {
+        // O que aconteceu e o que fazer vêm antes do texto do servidor
+        DefinirConexao(false);
+        const std::string explicacao = ExplicarFalhaAbertura(e, caminho_);
+        ui_.erro(prefixo + (explicacao.empty() ? "" : explicacao + "\r\n") + e.what());
+        return;
     } catch (const std::exception& e) {
-        ui_.erro("Erro na abertura da base : \r\n" + std::string(e.what()));
+        DefinirConexao(false);
+        ui_.erro(prefixo + e.what());
         return;
     }
     try {
@@ -84,6 +102,58 @@ void Tdm::DataModuleCreate() {
         AbrirReferencias();
     } catch (const std::exception& e) {
         ui_.erro(e.what());
+    }
+}
+
+namespace {
+
+// Confere numa cópia temporária se o arquivo é uma base do KOV, sem abrir o original.
+// Vazio quando não se consegue conferir (a cópia não abre): quem chama abre o original, que
+// dá o erro do servidor com o caminho verdadeiro.
+std::optional<bool> conferirNumaCopia(const std::string& arquivo) {
+    namespace fs = std::filesystem;
+    const fs::path pasta = fs::temp_directory_path() / ("kov-conferencia-" + std::to_string(std::random_device{}()));
+    std::error_code ec;
+    fs::create_directories(pasta, ec);
+    if (ec) return std::nullopt;
+    std::optional<bool> resultado;
+    try {
+        const fs::path copia = pasta / "base.gdb";
+        fs::copy_file(arquivo, copia);
+        fb::Conexao c;
+        fb::ParametrosConexao p;
+        p.banco = copia.string();
+        c.abrir(p);
+        {
+            auto tr = fb::Transacao::leitura(c);
+            resultado = TemTabelasDoKOV(tr);
+        }
+        c.fechar();
+    } catch (const std::exception&) {
+        resultado.reset();
+    }
+    fs::remove_all(pasta, ec);
+    return resultado;
+}
+
+}  // namespace
+
+void Tdm::abrirBaseVerificada() {
+    // Abrir uma base grava no seu cabeçalho. Um arquivo local que não mostra as tabelas do KOV
+    // nos seus bytes é conferido numa cópia, para que a base de outro programa fique intacta.
+    const std::string arquivo = ArquivoLocalDaBase(caminho_);
+    if (!arquivo.empty() && std::filesystem::is_regular_file(arquivo) && !PareceBaseDoKOV(arquivo) &&
+        conferirNumaCopia(arquivo) == false)
+        throw ErroSistema(MensagemBaseEstranha(caminho_));
+    abrirConexao();
+    bool doKOV;
+    {
+        auto tr = fb::Transacao::leitura(MainConnection);
+        doKOV = TemTabelasDoKOV(tr);
+    }
+    if (!doKOV) {
+        DefinirConexao(false);
+        throw ErroSistema(MensagemBaseEstranha(caminho_));
     }
 }
 

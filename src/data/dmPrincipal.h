@@ -2,10 +2,12 @@
 // O módulo de dados: dono da única conexão com a base, da configuração e das tabelas de
 // referência. Vive durante toda a execução do programa.
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "data/ConfigApp.h"
+#include "data/CopiaSeguranca.h"
 #include "data/Referencia.h"
 #include "data/fb/Conexao.h"
 
@@ -48,7 +50,8 @@ public:
     void GravarParametro(const std::string& nome, const std::string& valor);
 
     // Verificação da versão e atualização da base, passo a passo, até a versão do programa.
-    // Antes da primeira mudança guarda uma cópia do arquivo ao lado dele.
+    // Recusa uma base que não é do KOV. Antes da primeira mudança guarda uma cópia do arquivo
+    // ao lado dele; uma atualização interrompida é retomada com a mesma cópia.
     void AtualizarBaseDados();
     std::string LerVersaoBanco();
     bool VerificarParametros();
@@ -56,6 +59,8 @@ public:
     void ConsolidarExclusoesOutras(fb::Transacao& tr);
     // Cópia de segurança feita antes da atualização (vazio quando não houve atualização).
     const std::string& copiaAntesDaAtualizacao() const { return copia_; }
+    // Depois de uma subida desde a 7.00.04 sem os arquivos CNAE: o que não foi renovado.
+    const std::string& avisoTabelaCNAE() const { return avisoCNAE_; }
     // Usa outra base no lugar da indicada no KOV.ini (kov-cli atualizar-base CAMINHO).
     void definirBanco(const std::string& caminho) { bancoForcado_ = caminho; }
     // Pasta onde ficam a base e os arquivos compactados da tabela CNAE.
@@ -76,9 +81,12 @@ public:
 
 private:
     void abrirConexao();
+    // Abre a base do caminho configurado, recusando antes de gravar nela um arquivo que não
+    // é base do KOV.
+    void abrirBaseVerificada();
     bool executarPasso(const struct PassoEscada& p);
     bool AtualizarVersao70004();
-    void fazerCopiaSeguranca(const std::string& versao);
+    void prepararCopiaSeguranca(const std::string& versaoAtual, const std::optional<DiarioAtualizacao>& diario);
     std::string comCopia(const std::string& texto) const;
     void MainConnectionBeforeDisconnect();
 
@@ -88,11 +96,16 @@ private:
     std::string caminho_;
     bool terminar_ = false;
     std::string copia_;
+    std::string avisoCNAE_;
     std::string bancoForcado_;
 };
 
 // Resolve o valor de Database do KOV.ini: barras invertidas viram "/", um caminho local
 // relativo é tomado a partir da pasta do programa; "host:caminho" e vazio ficam como estão.
 std::string ResolverCaminhoBanco(const std::string& database, const std::string& diretorioPrograma);
+
+// Caminho do arquivo da base quando ela está nesta máquina (caminho simples ou "localhost:");
+// vazio para uma base em outro computador.
+std::string ArquivoLocalDaBase(const std::string& caminho);
 
 }  // namespace kov

@@ -5,14 +5,17 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 
 #include "apoio/BaseTeste.h"
 #include "apoio/InteracaoGravada.h"
+#include "apoio/Processo.h"
 #include "data/AtualizacaoCNAE.h"
 #include "data/dmPrincipal.h"
 #include "data/fb/Comando.h"
 #include "data/fb/Conexao.h"
 #include "data/fb/Transacao.h"
+#include "platform/PontoParada.h"
 
 namespace fs = std::filesystem;
 using namespace kov;
@@ -108,15 +111,17 @@ struct Escada : ::testing::Test {
 
 }  // namespace
 
-TEST_F(Escada, De70503Ate70710PassandoPorCadaAno) {
+TEST_F(Escada, De70503Ate70710SemPerderNada) {
     preparar("7.05.03");
-    const auto antes = retrato();
     ASSERT_NE(valor("SELECT COUNT(*) FROM EXCLUSOESKOV WHERE ENTENTREGAFUTURA <> 0 OR SAICONSIGNACAO <> 0"), "0")
         << "a base antiga precisa ter valores nas colunas que serão juntadas";
-    executar({"CREATE TABLE LOG_PARAMETROS (N INTEGER, CAMPO VARCHAR(30), VALOR VARCHAR(100))",
-              "CREATE GENERATOR GEN_LOG",
-              "CREATE TRIGGER TR_LOG FOR PARAMETROS AFTER UPDATE AS BEGIN INSERT INTO LOG_PARAMETROS VALUES "
-              "(GEN_ID(GEN_LOG, 1), NEW.CAMPO, NEW.VALOR); END"});
+    // Uma linha sem nada a juntar (origens nulas ou 0) e "outras" nulas também é consolidada
+    executar({"UPDATE EXCLUSOESKOV SET ENTOUTRAS = NULL, SAIOUTRAS = NULL, ENTENTREGAFUTURA = NULL, "
+              "ENTMERCADORIASUSP = 0, ENTSIMPLESREMESSA = NULL, ENTARMAZENAMENTODEPOSITO = NULL, ENTCONSIGNACAO = 0, "
+              "SAIENTREGAFUTURA = NULL, SAIMERCADIORIASUSP = NULL, SAISIMPLESREMESSA = 0, "
+              "SAIARMAZENAMENTODEPOSITO = NULL, SAICONSIGNACAO = NULL "
+              "WHERE DOCUMENTO_ID = (SELECT MIN(DOCUMENTO_ID) FROM EXCLUSOESKOV)"});
+    const auto antes = retrato();
     auto dm = iniciar();
     ASSERT_TRUE(dm->conectado()) << (ui.mensagens.empty() ? "" : ui.mensagens.back().texto);
     EXPECT_FALSE(dm->terminacaoSolicitada());
@@ -125,20 +130,18 @@ TEST_F(Escada, De70503Ate70710PassandoPorCadaAno) {
     EXPECT_EQ(dm->LerParametro("ANOEXERCICIO"), "2016");
     dm.reset();
 
-    std::vector<std::string> anos, versoes;
-    for (auto& l : linhas("SELECT CAMPO, VALOR FROM LOG_PARAMETROS ORDER BY N"))
-        (l[0] == "ANOEXERCICIO" ? anos : versoes).push_back(l[1]);
-    EXPECT_EQ(anos, (std::vector<std::string>{"2012", "2011", "2011", "2011", "2012", "2012", "2012", "2013", "2013",
-                                              "2013", "2014", "2014", "2015", "2016"}));
-    EXPECT_EQ(versoes, (std::vector<std::string>{"7.05.04", "7.05.05", "7.06.00", "7.06.01", "7.07.01", "7.07.02",
-                                                 "7.07.03", "7.07.04", "7.07.05", "7.07.06", "7.07.07", "7.07.08",
-                                                 "7.07.09", "7.07.10"}));
     // Nada se perdeu; as cinco exclusões foram juntadas em "outras" e zeradas
     EXPECT_EQ(retrato(), antes);
     EXPECT_EQ(valor("SELECT COUNT(*) FROM EXCLUSOESKOV WHERE ENTENTREGAFUTURA <> 0 OR ENTMERCADORIASUSP <> 0 OR "
                     "ENTSIMPLESREMESSA <> 0 OR ENTARMAZENAMENTODEPOSITO <> 0 OR ENTCONSIGNACAO <> 0 OR SAIENTREGAFUTURA "
                     "<> 0 OR SAIMERCADIORIASUSP <> 0 OR SAISIMPLESREMESSA <> 0 OR SAIARMAZENAMENTODEPOSITO <> 0 OR "
                     "SAICONSIGNACAO <> 0"),
+              "0");
+    EXPECT_EQ(valor("SELECT COUNT(*) FROM EXCLUSOESKOV WHERE ENTOUTRAS IS NULL OR SAIOUTRAS IS NULL OR "
+                    "ENTENTREGAFUTURA IS NULL OR ENTMERCADORIASUSP IS NULL OR ENTSIMPLESREMESSA IS NULL OR "
+                    "ENTARMAZENAMENTODEPOSITO IS NULL OR ENTCONSIGNACAO IS NULL OR SAIENTREGAFUTURA IS NULL OR "
+                    "SAIMERCADIORIASUSP IS NULL OR SAISIMPLESREMESSA IS NULL OR SAIARMAZENAMENTODEPOSITO IS NULL OR "
+                    "SAICONSIGNACAO IS NULL"),
               "0");
     EXPECT_TRUE(temColuna("EXCLUSOESKOV", "ENTAJUSTETRANSFERENCIA"));
     EXPECT_TRUE(temColuna("EXCLUSOESKOV", "SAIAJUSTETRANSFERENCIA"));
@@ -267,21 +270,25 @@ TEST_F(Escada, BaseEmDiaNaoEGravada) {
     EXPECT_EQ(arquivos, 1u) << "nenhuma cópia de segurança para uma base em dia";
 }
 
-TEST_F(Escada, FalhaNoPasso70703DesfazOPassoEAProximaPartidaRetoma) {
+TEST_F(Escada, FalhaNoPasso70703DesfazOPassoEAProximaPartidaRetomaComAMesmaCopia) {
     preparar("7.05.03");
+    // Cópia de uma atualização antiga, já concluída, com o nome que esta usaria: fica intocada
+    teste::escreverArquivo(copiaEsperada("7.05.03"), "cópia de outra atualização");
+    const std::string copia = (inst.bd / "KOV-7.05.03-2.GDB").string();
     executar({"CREATE EXCEPTION EX_TESTE 'falha provocada no teste'",
               "CREATE TRIGGER TR_FALHA FOR PARAMETROS BEFORE UPDATE AS BEGIN IF (NEW.VALOR = '2013') THEN EXCEPTION "
               "EX_TESTE; END"});
-    auto dm = iniciar();
-    EXPECT_TRUE(dm->terminacaoSolicitada());
-    EXPECT_FALSE(dm->conectado());
-    dm.reset();
-    ASSERT_EQ(ui.textos().size(), 1u);
-    const std::string texto = ui.textos()[0];
-    EXPECT_NE(texto.find("falha provocada no teste"), std::string::npos) << texto;
-    EXPECT_NE(texto.find(NAO_ATUALIZOU + "\r\nCópia da base anterior à atualização: " + copiaEsperada("7.05.03")),
-              std::string::npos)
-        << texto;
+    for (int partida = 0; partida < 2; ++partida) {  // repetir a partida não faz outra cópia
+        auto dm = iniciar();
+        EXPECT_TRUE(dm->terminacaoSolicitada());
+        EXPECT_FALSE(dm->conectado());
+        dm.reset();
+        ASSERT_EQ(ui.textos().size(), 1u);
+        const std::string texto = ui.textos()[0];
+        EXPECT_NE(texto.find("falha provocada no teste"), std::string::npos) << texto;
+        EXPECT_NE(texto.find(NAO_ATUALIZOU + "\r\nCópia da base anterior à atualização: " + copia), std::string::npos)
+            << texto;
+    }
     // O passo que falhou foi desfeito por inteiro; os anteriores ficaram
     EXPECT_EQ(valor("SELECT VALOR FROM PARAMETROS WHERE CAMPO = 'VERSAO'"), "7.07.03");
     EXPECT_EQ(valor("SELECT VALOR FROM PARAMETROS WHERE CAMPO = 'ANOEXERCICIO'"), "2012");
@@ -289,13 +296,28 @@ TEST_F(Escada, FalhaNoPasso70703DesfazOPassoEAProximaPartidaRetoma) {
     EXPECT_FALSE(temColuna("EXCLUSOESKOV", "SAIAJUSTETRANSFERENCIA"));
     EXPECT_NE(valor("SELECT COUNT(*) FROM EXCLUSOESKOV WHERE ENTENTREGAFUTURA <> 0"), "0");
 
-    // Corrigido o problema, a próxima partida continua de onde parou, com nova cópia
+    // Corrigido o problema, a próxima partida continua de onde parou e nomeia a mesma cópia,
+    // a da base como estava antes da primeira tentativa
     executar({"DROP TRIGGER TR_FALHA"});
     auto dm2 = iniciar();
     EXPECT_TRUE(dm2->conectado());
     EXPECT_EQ(dm2->LerVersaoBanco(), "7.07.10");
-    EXPECT_TRUE(fs::exists(copiaEsperada("7.05.03")));
-    EXPECT_TRUE(fs::exists(copiaEsperada("7.07.03")));
+    ASSERT_EQ(ui.textos().size(), 1u);
+    EXPECT_EQ(ui.textos()[0], "A base de dados foi atualizada da versão 7.05.03 para a versão 7.07.10.\r\n"
+                              "Cópia da base anterior à atualização: " + copia);
+    dm2.reset();
+    EXPECT_EQ(teste::lerArquivo(copiaEsperada("7.05.03")), "cópia de outra atualização");
+    std::set<std::string> arquivos;
+    for (const auto& a : fs::directory_iterator(inst.bd)) arquivos.insert(a.path().filename().string());
+    EXPECT_EQ(arquivos, (std::set<std::string>{"KOV.GDB", "KOV-7.05.03.GDB", "KOV-7.05.03-2.GDB"}));
+    fb::ParametrosConexao p;
+    p.banco = copia;
+    fb::Conexao c;
+    c.abrir(p);
+    fb::Transacao tr(c);
+    fb::Comando q(tr, "SELECT VALOR FROM PARAMETROS WHERE CAMPO = 'VERSAO'");
+    ASSERT_TRUE(q.proximo());
+    EXPECT_EQ(q.coluna(0).texto(), "7.05.03");
 }
 
 TEST_F(Escada, FalhaNaSegundaTransacaoDo70201DeixaAColunaAlargada) {
@@ -321,7 +343,7 @@ TEST_F(Escada, FalhaNaSegundaTransacaoDo70201DeixaAColunaAlargada) {
     EXPECT_EQ(dm->LerVersaoBanco(), "7.07.10");
 }
 
-TEST_F(Escada, ArquivoCNAEVazioTerminaComAMensagem) {
+TEST_F(Escada, ArquivoCNAEVazioTerminaComAMensagemSemGravarAVersao) {
     preparar("7.00.04");
     teste::escreverArquivo(inst.bd / "TabelaCNAE20.zip", std::string("PK\x05\x06", 4) + std::string(18, '\0'));
     auto dm = iniciar();
@@ -330,7 +352,90 @@ TEST_F(Escada, ArquivoCNAEVazioTerminaComAMensagem) {
     ASSERT_EQ(ui.textos().size(), 1u);
     EXPECT_EQ(ui.textos()[0], "Erro - nenhum arquivo do tipo Compactado(.ZIP) encontrado!\r\n"
                                      "Cópia da base anterior à atualização: " + copiaEsperada("7.00.04"));
-    // Os comandos do script já confirmados ficam
-    EXPECT_EQ(valor("SELECT VALOR FROM PARAMETROS WHERE CAMPO = 'VERSAO'"), "7.01.00");
+    // Os comandos do script já confirmados ficam, com a marca do último; a versão só passa a
+    // 7.01.00 depois das cargas e conversões da tabela CNAE
+    EXPECT_EQ(valor("SELECT VALOR FROM PARAMETROS WHERE CAMPO = 'VERSAO'"), "7.00.04");
+    EXPECT_EQ(valor("SELECT VALOR FROM PARAMETROS WHERE CAMPO = 'ATUALIZACAO70004'"), "19");
+    EXPECT_TRUE(temColuna("CNAEF", "DATA_FIM"));
+
+    // Sem o arquivo estragado, a próxima partida termina e diz que a tabela não foi renovada
+    fs::remove(inst.bd / "TabelaCNAE20.zip");
+    auto dm2 = iniciar();
+    EXPECT_TRUE(dm2->conectado());
+    dm2.reset();
+    ASSERT_EQ(ui.textos().size(), 1u);
+    EXPECT_EQ(ui.textos()[0], "A base de dados foi atualizada da versão 7.00.04 para a versão 7.07.10.\r\n"
+                              "Cópia da base anterior à atualização: " + copiaEsperada("7.00.04") +
+                                  "\r\nOs arquivos TabelaCNAE20.zip e Tabela_CNAEF_CNAE.zip não estavam na pasta da "
+                                  "base (" + inst.bd.string() + "/): a tabela CNAE não foi renovada e os códigos CNAE dos "
+                                  "contribuintes e das declarações não foram convertidos.");
+    EXPECT_EQ(valor("SELECT COUNT(*) FROM PARAMETROS WHERE CAMPO = 'ATUALIZACAO70004'"), "0");
     EXPECT_EQ(valor("SELECT COUNT(*) FROM CNAEF_CNAE"), "0");
+}
+
+// Quando reabrir a conexão também falha, no caminho de erro do passo do script, o erro que o
+// usuário vê é o do passo, não o da reconexão.
+TEST_F(Escada, ErroDoScriptSobeMesmoQuandoAConexaoNaoReabre) {
+    preparar("7.00.04");
+    executar({"CREATE EXCEPTION EX_SCRIPT 'falha provocada no script'",
+              "CREATE EXCEPTION EX_CONEXAO 'conexão recusada no teste'",
+              "CREATE TRIGGER TR_FALHA FOR DOCUMENTO BEFORE UPDATE AS BEGIN EXCEPTION EX_SCRIPT; END",
+              // Recusa conexões depois que o script criou RESPONSAVEL (a do script já está aberta)
+              "CREATE TRIGGER TR_CONEXAO ON CONNECT AS BEGIN IF (EXISTS(SELECT 1 FROM RDB$RELATIONS WHERE "
+              "RDB$RELATION_NAME = 'RESPONSAVEL')) THEN EXCEPTION EX_CONEXAO; END"});
+    auto dm = iniciar();
+    EXPECT_TRUE(dm->terminacaoSolicitada());
+    EXPECT_FALSE(dm->conectado());
+    ASSERT_EQ(ui.textos().size(), 1u);
+    EXPECT_NE(ui.textos()[0].find("falha provocada no script"), std::string::npos) << ui.textos()[0];
+    EXPECT_EQ(ui.textos()[0].find("conexão recusada"), std::string::npos) << ui.textos()[0];
+}
+
+// Cada passo, de 7.01.00 a 7.07.10, grava o seu ano e a sua versão, na ordem do passo e na
+// mesma transação (a marca de conclusão vai junto com o trabalho).
+TEST_F(Escada, CadaPassoGravaSeuAnoESuaVersaoNaMesmaTransacao) {
+    struct Passo {
+        const char* versao;
+        const char* ano;  // nulo: o passo não muda o ano base
+        bool versaoPrimeiro = false;
+    };
+    const std::vector<Passo> passos = {
+        {"7.01.01", nullptr}, {"7.01.02", nullptr}, {"7.01.03", nullptr}, {"7.02.00", "2007"},
+        {"7.02.01", "2007"},  {"7.02.02", "2008", true}, {"7.02.03", "2008", true}, {"7.03.00", "2008"},
+        {"7.03.01", "2008"},  {"7.04.00", "2009"}, {"7.05.00", "2010"}, {"7.05.01", "2010"},
+        {"7.05.02", "2010"},  {"7.05.03", "2011"}, {"7.05.04", "2012"}, {"7.05.05", "2011"},
+        {"7.06.00", "2011"},  {"7.06.01", "2011"}, {"7.07.01", "2012"}, {"7.07.02", "2012"},
+        {"7.07.03", "2012"},  {"7.07.04", "2013"}, {"7.07.05", "2013"}, {"7.07.06", "2013"},
+        {"7.07.07", "2014"},  {"7.07.08", "2014"}, {"7.07.09", "2015"}, {"7.07.10", "2016"},
+    };
+    // Uma base real na 7.01.00: a da 7.00.04 com o kov-cli parado logo depois desse passo
+    preparar("7.00.04", true);
+    const auto cli = teste::instalarCli(inst.exe.string());
+    ::setenv("KOV_TESTE_PARAR_EM", "7.01.00", 1);
+    const auto r = teste::rodar(cli, {"atualizar-base"});
+    ::unsetenv("KOV_TESTE_PARAR_EM");
+    ASSERT_EQ(r.codigo, CODIGO_PARADA_TESTE) << r.erros;
+    ASSERT_EQ(valor("SELECT VALOR FROM PARAMETROS WHERE CAMPO = 'VERSAO'"), "7.01.00");
+    executar({"CREATE TABLE LOG_PARAMETROS (N INTEGER, TRANSACAO BIGINT, CAMPO VARCHAR(30), VALOR VARCHAR(100))",
+              "CREATE GENERATOR GEN_LOG",
+              "CREATE TRIGGER TR_LOG FOR PARAMETROS AFTER INSERT OR UPDATE AS BEGIN INSERT INTO LOG_PARAMETROS VALUES "
+              "(GEN_ID(GEN_LOG, 1), CURRENT_TRANSACTION, NEW.CAMPO, NEW.VALOR); END"});
+    auto dm = iniciar();
+    ASSERT_TRUE(dm->conectado()) << (ui.mensagens.empty() ? "" : ui.mensagens.back().texto);
+    dm.reset();
+
+    std::vector<std::vector<std::string>> esperado;  // campo, valor, passo
+    for (size_t i = 0; i < passos.size(); ++i) {
+        const std::vector<std::string> versao = {"VERSAO", passos[i].versao, std::to_string(i)};
+        if (passos[i].versaoPrimeiro) esperado.push_back(versao);
+        if (passos[i].ano) esperado.push_back({"ANOEXERCICIO", passos[i].ano, std::to_string(i)});
+        if (!passos[i].versaoPrimeiro) esperado.push_back(versao);
+    }
+    std::vector<std::vector<std::string>> gravado;
+    std::map<std::string, size_t> ordemDaTransacao;  // cada transação nova é a do passo seguinte
+    for (auto& l : linhas("SELECT TRANSACAO, CAMPO, VALOR FROM LOG_PARAMETROS ORDER BY N")) {
+        const size_t n = ordemDaTransacao.emplace(l[0], ordemDaTransacao.size()).first->second;
+        gravado.push_back({l[1], l[2], std::to_string(n)});
+    }
+    EXPECT_EQ(gravado, esperado);
 }

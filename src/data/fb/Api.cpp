@@ -3,9 +3,30 @@
 #include <ibase.h>
 #include <iberror.h>
 
+#include <cerrno>
 #include <vector>
 
 namespace kov::fb {
+
+bool ErroBanco::tem(long codigo) const {
+    for (long c : codigos_)
+        if (c == codigo) return true;
+    return false;
+}
+
+ErroBanco::CausaAbertura ErroBanco::causaAbertura() const {
+    if (tem(isc_already_opened)) return CausaAbertura::AbertaPorOutro;
+    if (tem(isc_io_error) && erroSistema_ == ENOENT) return CausaAbertura::ArquivoAusente;
+    if (tem(isc_io_error) && (erroSistema_ == EACCES || erroSistema_ == EPERM)) return CausaAbertura::SemPermissao;
+    if (tem(isc_bad_db_format)) return CausaAbertura::NaoEBase;
+    if (tem(isc_wrong_ods)) return CausaAbertura::OutraVersao;
+    // Páginas estragadas (inclusive as que parecem cifradas: a base do KOV nunca é), verificação
+    // interna do motor, ou arquivo menor que o esperado (truncado)
+    if (tem(isc_db_corrupt) || tem(isc_bug_check) || tem(isc_page_type_err) || tem(isc_badpagtyp) ||
+        tem(isc_decrypt_error) || tem(isc_io_read_err) || (tem(isc_io_error) && tem(isc_random)))
+        return CausaAbertura::Danificada;
+    return CausaAbertura::Outra;
+}
 
 bool ErroBanco::violacaoDeChave() const {
     return codigoGds_ == isc_unique_key_violation || codigoGds_ == isc_no_dup || codigoSql_ == -803;
@@ -27,16 +48,24 @@ ErroBanco erroDe(const Firebird::IStatus* status) {
     while (!texto.empty() && (texto.back() == '\n' || texto.back() == ' ')) texto.pop_back();
     const intptr_t* v = status->getErrors();
     long gds = 0;
-    // O primeiro código isc_arg_gds e um eventual código SQL de violação de chave
+    std::vector<long> codigos;
+    int erroSistema = 0;
+    // O primeiro código isc_arg_gds, ou o de violação de chave quando aparece
     for (const intptr_t* p = v; p && *p != isc_arg_end; p += 2) {
         if (*p == isc_arg_gds) {
             const long c = static_cast<long>(p[1]);
-            if (gds == 0) gds = c;
-            if (c == isc_unique_key_violation || c == isc_no_dup) { gds = c; break; }
+            codigos.push_back(c);
+            if (gds == 0 || c == isc_unique_key_violation || c == isc_no_dup) gds = c;
+        } else if (*p == isc_arg_unix && erroSistema == 0) {
+            erroSistema = static_cast<int>(p[1]);
+        } else if (*p == isc_arg_cstring) {
+            ++p;  // comprimento e texto: três posições
         }
     }
     const int sqlcode = static_cast<int>(isc_sqlcode(v));
-    return ErroBanco(texto, sqlcode, gds);
+    ErroBanco erro(texto, sqlcode, gds);
+    erro.detalhar(std::move(codigos), erroSistema);
+    return erro;
 }
 
 void chamar(const std::function<void(Firebird::ThrowStatusWrapper&)>& f) {

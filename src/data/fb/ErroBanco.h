@@ -2,6 +2,7 @@
 // Erro vindo do Firebird (ou do acesso a ele), com o texto do servidor.
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace kov::fb {
 
@@ -14,9 +15,25 @@ public:
     // Violação de chave primária ou única.
     bool violacaoDeChave() const;
 
+    // Causa de uma falha ao abrir a base, pelos códigos do servidor.
+    enum class CausaAbertura { Outra, ArquivoAusente, SemPermissao, AbertaPorOutro, NaoEBase, OutraVersao, Danificada };
+    CausaAbertura causaAbertura() const;
+
+    // Todos os códigos isc_arg_gds do vetor de status, na ordem, e o código de erro do
+    // sistema operacional que o servidor anexou (errno; 0 quando não há).
+    const std::vector<long>& codigos() const { return codigos_; }
+    bool tem(long codigo) const;
+    int erroSistema() const { return erroSistema_; }
+    void detalhar(std::vector<long> codigos, int erroSistema) {
+        codigos_ = std::move(codigos);
+        erroSistema_ = erroSistema;
+    }
+
 private:
     int codigoSql_;
     long codigoGds_;
+    std::vector<long> codigos_;
+    int erroSistema_ = 0;
 };
 
 }  // namespace kov::fb
