@@ -243,6 +243,7 @@ TEST(ModuloDados, BaseDeOutroProgramaERecusadaSemMudarNada) {
     for (const auto& c : casos) {
         teste::InstalacaoTeste inst(false);
         inst.escreverIni(teste::iniDaSuite(inst));
+        fs::permissions(inst.bd, fs::perms::all);  // o servidor cria a base na suíte de servidor
         fb::ParametrosConexao p;
         p.banco = teste::enderecoBanco(inst.base);
         {

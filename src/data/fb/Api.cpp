@@ -4,6 +4,7 @@
 #include <iberror.h>
 
 #include <cerrno>
+#include <cstring>
 #include <vector>
 
 namespace kov::fb {
@@ -58,6 +59,11 @@ ErroBanco erroDe(const Firebird::IStatus* status) {
             if (gds == 0 || c == isc_unique_key_violation || c == isc_no_dup) gds = c;
         } else if (*p == isc_arg_unix && erroSistema == 0) {
             erroSistema = static_cast<int>(p[1]);
+        } else if ((*p == isc_arg_string || *p == isc_arg_interpreted) && erroSistema == 0 && !codigos.empty() &&
+                   codigos.back() == isc_io_open_err) {
+            // Pela rede o servidor manda o erro do sistema já como texto
+            for (int e : {ENOENT, EACCES, EPERM})
+                if (std::strcmp(reinterpret_cast<const char*>(p[1]), std::strerror(e)) == 0) erroSistema = e;
         } else if (*p == isc_arg_cstring) {
             ++p;  // comprimento e texto: três posições
         }
