@@ -572,6 +572,9 @@ void Tdm::AtualizarBaseDados() {
     if (!arquivo.empty() && (versao == ConfigApp.Versao || versaoNaEscada(versao)))
         diario = CopiaSeguranca(arquivo).diario();
     const bool vaiMudar = diario || (versao != ConfigApp.Versao && versaoNaEscada(versao));
+    // Base em dia: nenhum passo teria o que fazer, e cada transação a mais custa uma gravação
+    // no cabeçalho da base
+    if (!vaiMudar && versao == ConfigApp.Versao) return;
     const std::string original = diario ? diario->origem : versao;
     if (vaiMudar) prepararCopiaSeguranca(versao, diario);
 
