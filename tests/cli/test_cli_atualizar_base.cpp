@@ -33,10 +33,15 @@ struct Instalacao70004 {
     teste::InstalacaoTeste inst{false};
     std::string cli;
     explicit Instalacao70004(bool comCNAE = true) {
+        preparar(comCNAE);
+        cli = teste::instalarCli(inst.exe.string());
+    }
+    // A pasta BD só com a base da 7.00.04 (e os arquivos CNAE).
+    void preparar(bool comCNAE = true) {
+        for (const auto& a : fs::directory_iterator(inst.bd)) fs::remove(a.path());
         teste::copiarBaseAntiga("7.00.04", inst.base);
         if (comCNAE)
             for (const char* z : ARQUIVOS_CNAE) fs::copy_file(fs::path(KOV_FONTE) / "db" / "antigas" / z, inst.bd / z);
-        cli = teste::instalarCli(inst.exe.string());
     }
     teste::ResultadoProcesso atualizar() { return teste::rodar(cli, {"atualizar-base"}); }
     std::set<std::string> arquivosBD() const {
@@ -115,13 +120,13 @@ TEST(AtualizarBase, MortaNoMeioDaCriacaoDeUmaTabelaRetomaIgualAUmaAtualizacaoLim
     Instalacao70004 limpa;
     ASSERT_EQ(limpa.atualizar().codigo, 0);
     const std::string esperado = teste::RetratoBase(limpa.inst.base.string());
+    Instalacao70004 morta;
     for (const std::string ponto : {"parametros", "script-17"}) {  // PARAMETROS e CNAEF_CNAE
         bool contaminada = false;
         // A janela em que as páginas já foram gravadas e a confirmação ainda não terminou
         // depende do disco: tenta do mais cedo ao mais tarde até cair nela
-        for (int us : {200, 500, 1000, 2000, 3500, 5000, 7500, 10000, 15000, 20000, 30000, 40000, 60000, 80000, 110000,
-                       150000, 200000, 300000}) {
-            Instalacao70004 morta;
+        for (int us : {500, 2000, 5000, 10000, 20000, 35000, 60000, 100000, 160000, 250000}) {
+            morta.preparar();
             {
                 PararEm parar(ponto + "@" + std::to_string(us));
                 morta.atualizar();
