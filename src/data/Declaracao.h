@@ -43,6 +43,7 @@ struct Declaracao {
     std::shared_ptr<const Declaracao> gravada;
 
     bool nova() const { return !salvo.has_value(); }
+    bool operator==(const Declaracao&) const = default;
     // Linha do detalhamento do tipo de operação, ou nulo quando não existe.
     DetalhamentoES* detalhamento(int tipo);
     const DetalhamentoES* detalhamento(int tipo) const;

@@ -64,11 +64,11 @@ void ConjuntoDados::fechar() {
     avisar(MudancaConjunto::Linhas);
 }
 
-void ConjuntoDados::recarregarEm(std::optional<int> chave, int linhaPadrao) {
+void ConjuntoDados::recarregarEm(const std::string& chave, int linhaPadrao) {
     carregar();
     const int n = linhas();
     int alvo = -1;
-    if (chave)
+    if (!chave.empty())
         for (int i = 0; i < n && alvo < 0; ++i)
             if (chaveLinha(i) == chave) alvo = i;
     if (alvo < 0 && n > 0) alvo = std::clamp(linhaPadrao, 0, n - 1);
@@ -82,20 +82,20 @@ void ConjuntoDados::atualizar() {
         abrir();
         return;
     }
-    // Ler de novo jogaria fora o que foi digitado e ainda não foi gravado.
-    if (editando()) throw ErroSistema(MSG_APLICAR_ANTES);
-    recarregarEm(atual_ >= 0 ? chaveLinha(atual_) : std::nullopt, atual_);
+    // Ler de novo jogaria fora o que foi digitado ou postado e ainda não foi gravado.
+    if (editando() || alteracoesPostadas()) throw ErroSistema(MSG_APLICAR_ANTES);
+    recarregarEm(atual_ >= 0 ? chaveLinha(atual_) : std::string(), atual_);
 }
 
 void ConjuntoDados::inserir() {
-    if (!navegando()) return;
+    if (!navegando() || somenteLeitura()) return;
     comecarInclusao();
     estado_ = EstadoConjunto::Insercao;
     avisar(MudancaConjunto::Estado);
 }
 
 void ConjuntoDados::editar() {
-    if (!navegando() || atual_ < 0) return;
+    if (!navegando() || atual_ < 0 || somenteLeitura()) return;
     comecarAlteracao(atual_);
     estado_ = EstadoConjunto::Edicao;
     avisar(MudancaConjunto::Estado);
@@ -108,19 +108,55 @@ void ConjuntoDados::cancelar() {
 }
 
 void ConjuntoDados::gravar() {
+    if (guardaPostadas()) {
+        postar();
+        aplicar();
+        return;
+    }
     if (!editando()) return;
     aplicarEdicao();
     // Gravado: a lista volta a refletir a base (ordem, descrições) e fica no registro gravado.
-    const std::optional<int> chave = chaveEdicao();
+    const std::string chave = chaveEdicao();
     estado_ = EstadoConjunto::Navegacao;
     avisar(MudancaConjunto::Estado);
     recarregarEm(chave, atual_);
 }
 
+void ConjuntoDados::postar() {
+    if (!editando()) return;
+    if (!guardaPostadas()) {
+        gravar();
+        return;
+    }
+    const int linha = postarEdicao();
+    estado_ = EstadoConjunto::Navegacao;
+    atual_ = linha;
+    avisar(MudancaConjunto::Estado);
+    avisar(MudancaConjunto::Linhas);
+    avisar(MudancaConjunto::Posicao);
+}
+
+void ConjuntoDados::aplicar() {
+    if (!alteracoesPostadas()) return;
+    const std::string chave = aplicarPostadas();
+    recarregarEm(chave, atual_);
+    // Sem registros pendentes: quem segue as alterações pendentes fica sabendo
+    avisar(MudancaConjunto::Estado);
+}
+
+void ConjuntoDados::descartarAlteracoes() {
+    cancelar();
+    if (!alteracoesPostadas()) return;
+    const std::string chave = atual_ >= 0 ? chaveLinha(atual_) : std::string();
+    descartarPostadas();
+    recarregarEm(chave, atual_);
+    avisar(MudancaConjunto::Estado);
+}
+
 void ConjuntoDados::excluir() {
-    if (!navegando() || atual_ < 0) return;
+    if (!navegando() || atual_ < 0 || somenteLeitura()) return;
     excluirNaBase(atual_);
-    recarregarEm(std::nullopt, atual_);
+    recarregarEm({}, atual_);
 }
 
 void ConjuntoDados::irPara(int linha) {

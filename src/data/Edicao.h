@@ -66,14 +66,19 @@ public:
     bool noFim() const { return atual_ < 0 || atual_ >= quantidade() - 1; }
     // O registro em edição difere do que era quando a edição começou.
     bool modificado() const;
-    // Alterações digitadas que ainda não foram gravadas na base.
-    bool alteracoesPendentes() const { return editando() && modificado(); }
+    // Registros postados na memória que ainda não foram aplicados na base.
+    bool alteracoesPostadas() const { return aberto() && temPostadas(); }
+    // Alterações digitadas ou postadas que ainda não foram gravadas na base.
+    bool alteracoesPendentes() const { return (editando() && modificado()) || alteracoesPostadas(); }
+    // Inclusão, alteração e exclusão recusadas (um detalhe cujo mestre não está em edição).
+    virtual bool somenteLeitura() const { return false; }
 
     // Abrir um conjunto já aberto não muda nada: o registro em edição continua.
     void abrir();
     // Fechar descarta a edição em curso.
     void fechar();
-    // Lê de novo da base e volta ao mesmo registro; recusado com uma edição em curso.
+    // Lê de novo da base e volta ao mesmo registro; recusado com uma edição em curso ou
+    // com registros postados e ainda não aplicados.
     void atualizar();
 
     // Inclusão e alteração começam só com o conjunto aberto e sem outra edição em curso.
@@ -82,7 +87,16 @@ public:
     void cancelar();
     // Grava a edição na base. Falhando, a exceção passa adiante e a edição continua, com
     // os valores digitados; gravando, o conjunto é lido de novo e fica no registro gravado.
+    // Num conjunto que guarda os registros postados, é postar e aplicar.
     void gravar();
+    // Posta a edição na memória: o registro volta à lista, pendente, e uma nova alteração
+    // continua dele. Só chega à base com aplicar(). Um conjunto que não guarda registros
+    // postados grava na base (postar é gravar).
+    void postar();
+    // Aplica na base os registros postados; falhando, eles continuam pendentes, como estão.
+    void aplicar();
+    // Descarta a edição em curso e os registros postados; a lista volta a ser a da base.
+    void descartarAlteracoes();
     // Exclui o registro atual na base; falhando, ele continua na lista.
     void excluir();
 
@@ -127,13 +141,25 @@ protected:
     virtual void aplicarEdicao() = 0;
     // Exclui na base (a memória é lida de novo depois).
     virtual void excluirNaBase(int linha) = 0;
-    virtual std::optional<int> chaveLinha(int linha) const = 0;
-    virtual std::optional<int> chaveEdicao() const = 0;
+    // Chave que reencontra a linha depois de ler de novo; vazia quando não há.
+    virtual std::string chaveLinha(int linha) const = 0;
+    virtual std::string chaveEdicao() const = 0;
+
+    // Registros postados. Um conjunto que os guarda sobrepõe as quatro: postarEdicao
+    // guarda a edição e devolve a linha em que ela ficou; aplicarPostadas grava na base e
+    // devolve a chave do registro a reencontrar.
+    virtual bool guardaPostadas() const { return false; }
+    virtual int postarEdicao() { return atual_; }
+    virtual bool temPostadas() const { return false; }
+    virtual std::string aplicarPostadas() { return {}; }
+    virtual void descartarPostadas() {}
+
+    void avisar(MudancaConjunto m, const std::string& campo = {});
+    // Lê de novo e fica na linha da chave (ou na linha dada, quando a chave sumiu).
+    void recarregarEm(const std::string& chave, int linhaPadrao);
 
 private:
-    void avisar(MudancaConjunto m, const std::string& campo = {});
     const Campo& campoExistente(const std::string& nome) const;
-    void recarregarEm(std::optional<int> chave, int linhaPadrao);
 
     std::string nome_;
     std::vector<Campo> campos_;
@@ -143,35 +169,37 @@ private:
     int proximoObservador_ = 1;
 };
 
-// Conjunto sobre linhas do tipo L (Registros.h), com as operações do núcleo que leem,
-// gravam e excluem.
+// Campos das colunas da linha L, com o rótulo e a obrigatoriedade descritos (sem
+// descrição, o rótulo é o próprio nome).
 template <class L>
-class ConjuntoLinhas : public ConjuntoDados {
+std::vector<Campo> CamposDasColunas(const std::vector<DescricaoCampo>& descricoes) {
+    std::vector<Campo> cs;
+    for (const auto& col : L::colunas()) {
+        Campo c{col.nome, col.nome, col.especie, false, false, {}};
+        for (const auto& d : descricoes)
+            if (d.nome == col.nome) {
+                c.rotulo = d.rotulo;
+                c.obrigatorio = d.obrigatorio;
+            }
+        cs.push_back(c);
+    }
+    return cs;
+}
+
+// Conjunto sobre linhas do tipo L (Registros.h): os campos são as colunas da linha, com
+// rótulo e obrigatoriedade, mais os campos de consulta (descrições tiradas pela chave).
+template <class L>
+class ConjuntoTipado : public ConjuntoDados {
 public:
-    struct Operacoes {
-        std::function<std::vector<L>()> carregar;
-        std::function<L()> novo;
-        std::function<void(L&)> gravar;
-        std::function<void(const L&)> excluir;
-    };
     struct Consulta {
         Campo campo;
         std::function<fb::Valor(const L&)> valor;
     };
 
-    ConjuntoLinhas(std::string nome, Operacoes ops, const std::vector<DescricaoCampo>& descricoes,
-                   std::vector<Consulta> consultas = {})
-        : ConjuntoDados(std::move(nome)), ops_(std::move(ops)), consultas_(std::move(consultas)) {
-        std::vector<Campo> cs;
-        for (const auto& col : L::colunas()) {
-            Campo c{col.nome, col.nome, col.especie, false, false, {}};
-            for (const auto& d : descricoes)
-                if (d.nome == col.nome) {
-                    c.rotulo = d.rotulo;
-                    c.obrigatorio = d.obrigatorio;
-                }
-            cs.push_back(c);
-        }
+protected:
+    ConjuntoTipado(std::string nome, const std::vector<DescricaoCampo>& descricoes, std::vector<Consulta> consultas)
+        : ConjuntoDados(std::move(nome)), consultas_(std::move(consultas)) {
+        std::vector<Campo> cs = CamposDasColunas<L>(descricoes);
         for (auto& q : consultas_) {
             q.campo.calculado = true;
             cs.push_back(q.campo);
@@ -179,21 +207,57 @@ public:
         definirCampos(std::move(cs));
     }
 
+    fb::Valor ler(const L& l, const Campo& c) const {
+        if (const Coluna<L>* col = ProcurarColuna<L>(c.nome)) return ValorColuna(l, *col);
+        for (const auto& q : consultas_)
+            if (q.campo.nome == c.nome) return q.valor ? q.valor(l) : fb::Valor();
+        return {};
+    }
+    static void escrever(L& l, const Campo& c, const fb::Valor& v) {
+        if (const Coluna<L>* col = ProcurarColuna<L>(c.nome)) DefinirColuna(l, *col, v);
+    }
+    // As colunas de chave (e a UF das linhas da GI), juntas num texto.
+    static std::string chave(const L& l) {
+        std::string k;
+        for (const auto& col : L::colunas())
+            if (col.chave() || std::string(col.nome) == "UF_ID") k += ValorColuna(l, col).texto() + '\x1f';
+        return k;
+    }
+
+private:
+    std::vector<Consulta> consultas_;
+};
+
+// Conjunto sobre as linhas de uma tabela, com as operações do núcleo que leem, gravam e
+// excluem na base.
+template <class L>
+class ConjuntoLinhas : public ConjuntoTipado<L> {
+public:
+    using Consulta = typename ConjuntoTipado<L>::Consulta;
+    struct Operacoes {
+        std::function<std::vector<L>()> carregar;
+        std::function<L()> novo;
+        std::function<void(L&)> gravar;
+        std::function<void(const L&)> excluir;
+    };
+
+    ConjuntoLinhas(std::string nome, Operacoes ops, const std::vector<DescricaoCampo>& descricoes,
+                   std::vector<Consulta> consultas = {})
+        : ConjuntoTipado<L>(std::move(nome), descricoes, std::move(consultas)), ops_(std::move(ops)) {}
+
     // O registro atual como linha: o em edição durante a edição; nulo sem registro.
     const L* registro() const {
-        if (editando()) return &edicao_;
-        if (atual() < 0 || atual() >= static_cast<int>(linhas_.size())) return nullptr;
-        return &linhas_[atual()];
+        if (this->editando()) return &edicao_;
+        if (this->atual() < 0 || this->atual() >= static_cast<int>(linhas_.size())) return nullptr;
+        return &linhas_[this->atual()];
     }
     const std::vector<L>& todas() const { return linhas_; }
 
 protected:
     int linhas() const override { return static_cast<int>(linhas_.size()); }
-    fb::Valor lerLinha(int linha, const Campo& c) const override { return ler(linhas_.at(linha), c); }
-    fb::Valor lerEdicao(const Campo& c) const override { return ler(edicao_, c); }
-    void escreverEdicao(const Campo& c, const fb::Valor& v) override {
-        if (const Coluna<L>* col = ProcurarColuna<L>(c.nome)) DefinirColuna(edicao_, *col, v);
-    }
+    fb::Valor lerLinha(int linha, const Campo& c) const override { return this->ler(linhas_.at(linha), c); }
+    fb::Valor lerEdicao(const Campo& c) const override { return this->ler(edicao_, c); }
+    void escreverEdicao(const Campo& c, const fb::Valor& v) override { this->escrever(edicao_, c, v); }
     void carregar() override { linhas_ = ops_.carregar ? ops_.carregar() : std::vector<L>{}; }
     void descarregar() override { linhas_.clear(); }
     void comecarInclusao() override {
@@ -211,25 +275,11 @@ protected:
     void excluirNaBase(int linha) override {
         if (ops_.excluir) ops_.excluir(linhas_.at(linha));
     }
-    std::optional<int> chaveLinha(int linha) const override { return chave(linhas_.at(linha)); }
-    std::optional<int> chaveEdicao() const override { return chave(edicao_); }
+    std::string chaveLinha(int linha) const override { return this->chave(linhas_.at(linha)); }
+    std::string chaveEdicao() const override { return this->chave(edicao_); }
 
 private:
-    fb::Valor ler(const L& l, const Campo& c) const {
-        if (const Coluna<L>* col = ProcurarColuna<L>(c.nome)) return ValorColuna(l, *col);
-        for (const auto& q : consultas_)
-            if (q.campo.nome == c.nome) return q.valor ? q.valor(l) : fb::Valor();
-        return {};
-    }
-    static std::optional<int> chave(const L& l) {
-        for (const auto& col : L::colunas())
-            if (col.chave())
-                if (auto m = std::get_if<int L::*>(&col.membro)) return l.*(*m);
-        return std::nullopt;
-    }
-
     Operacoes ops_;
-    std::vector<Consulta> consultas_;
     std::vector<L> linhas_;
     L edicao_{};
     L original_{};

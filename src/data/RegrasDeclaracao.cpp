@@ -4,6 +4,7 @@
 
 #include "data/Chaves.h"
 #include "data/Figuras.h"
+#include "data/LinhasBanco.h"
 #include "data/fb/ErroBanco.h"
 #include "data/fb/Comando.h"
 #include "data/fb/Conexao.h"
@@ -24,17 +25,6 @@ bool mudancaNoAnoCorrente(const Documento& d, int anoCorrente) {
     return d.MUDANCAMUNICIPIO == "S" && d.PERIODO.value_or(0) == anoCorrente;
 }
 
-int anoComoInteiro(const std::string& ano) {
-    try {
-        size_t pos = 0;
-        const int v = std::stoi(ano, &pos);
-        if (pos != ano.size()) return 1;
-        return v;
-    } catch (...) {
-        return 1;  // valor não numérico vale 1, nunca igual ao ano corrente
-    }
-}
-
 template <class L>
 void zerarSeFalta(std::optional<L>& secao) {
     if (!secao) {
@@ -46,6 +36,16 @@ void zerarSeFalta(std::optional<L>& secao) {
 void erroCaixa(Interacao& ui, const std::string& texto) { ui.mensagem(TipoMensagem::Erro, "Erro", texto); }
 
 }  // namespace
+
+int AnoComoInteiro(const std::string& ano) {
+    try {
+        size_t pos = 0;
+        const int v = std::stoi(ano, &pos);
+        return pos == ano.size() ? v : 1;
+    } catch (...) {
+        return 1;  // valor não numérico vale 1, nunca igual ao ano corrente
+    }
+}
 
 Declaracao NovaDeclaracao(const std::string& anoExercicio) {
     Declaracao d;
@@ -81,7 +81,7 @@ void DefinirContribuinte(Declaracao& d, const Contribuinte& c) {
 
 void AntesDeGravarDocumento(fb::Conexao& c, Declaracao& d, const Contribuinte& contribuinte, int anoCorrente,
                             const std::string& anoExercicio) {
-    if (anoComoInteiro(anoExercicio) == anoCorrente && d.doc.MUDANCAMUNICIPIOANOCORRENTE == "N" && d.doc.BAIXA == "N")
+    if (AnoComoInteiro(anoExercicio) == anoCorrente && d.doc.MUDANCAMUNICIPIOANOCORRENTE == "N" && d.doc.BAIXA == "N")
         throw ErroSistema(
             "Quando o ano exercício é igual ao ano corrente obrigatoriamente o registro \r\nprecisa ser uma "
             "\"mudança de município no ano corrente\" ou \"baixa referente ao ano corrente\"");
@@ -348,9 +348,11 @@ std::string MensagemChaveRepetida(const std::string& erro) {
 
 std::vector<LinhaListaDeclaracao> ListarDeclaracoes(fb::Conexao& c, const std::string& ano) {
     auto tr = fb::Transacao::leitura(c);
+    std::string colunas;
+    for (const auto& col : Documento::colunas()) colunas += "D." + std::string(col.nome) + ", ";
     std::string sql =
-        "SELECT D.DOCUMENTO_ID, C.INSCESTADUAL, C.RAZAOSOCIAL, D.PERIODO, D.MESINICIAL, D.MESFINAL, D.STATUS_ID, "
-        "S.DESCRICAO, D.REGIME_ID, "
+        "SELECT " + colunas +
+        "C.INSCESTADUAL, C.RAZAOSOCIAL, C.CNPJ, S.DESCRICAO, "
         "CASE WHEN EXISTS (SELECT 1 FROM TRANSMISSAO T WHERE T.DOCUMENTO_ID = D.DOCUMENTO_ID AND "
         "T.TIPOTRANSMISSAO = 'T') THEN 'T' "
         "WHEN EXISTS (SELECT 1 FROM TRANSMISSAO T WHERE T.DOCUMENTO_ID = D.DOCUMENTO_ID AND T.TIPOTRANSMISSAO = 'D') "
@@ -363,19 +365,22 @@ std::vector<LinhaListaDeclaracao> ListarDeclaracoes(fb::Conexao& c, const std::s
     sql += "ORDER BY C.INSCESTADUAL, D.MESINICIAL, D.MESFINAL";
     fb::Comando q(tr, sql);
     if (filtra) q.param("PERIODO", ano);
+    const int n = static_cast<int>(Documento::colunas().size());
     std::vector<LinhaListaDeclaracao> v;
     while (q.proximo()) {
         LinhaListaDeclaracao l;
-        l.DOCUMENTO_ID = static_cast<int>(q.coluna(0).inteiro());
-        l.INSCESTADUAL = q.coluna(1).texto();
-        l.RAZAOSOCIAL = q.coluna(2).texto();
-        l.PERIODO = static_cast<int>(q.coluna(3).inteiro());
-        l.MESINICIAL = static_cast<int>(q.coluna(4).inteiro());
-        l.MESFINAL = static_cast<int>(q.coluna(5).inteiro());
-        l.STATUS_ID = static_cast<int>(q.coluna(6).inteiro());
-        l.DESCRICAO_STATUS = q.coluna(7).texto();
-        l.REGIME_ID = static_cast<int>(q.coluna(8).inteiro());
-        l.SITUACAO = q.coluna(9).texto();
+        l.doc = LerLinha<Documento>(q);
+        l.DOCUMENTO_ID = l.doc.DOCUMENTO_ID;
+        l.PERIODO = l.doc.PERIODO.value_or(0);
+        l.MESINICIAL = l.doc.MESINICIAL.value_or(0);
+        l.MESFINAL = l.doc.MESFINAL.value_or(0);
+        l.STATUS_ID = l.doc.STATUS_ID.value_or(0);
+        l.REGIME_ID = l.doc.REGIME_ID.value_or(0);
+        l.INSCESTADUAL = q.coluna(n).texto();
+        l.RAZAOSOCIAL = q.coluna(n + 1).texto();
+        l.CNPJ = q.coluna(n + 2).texto();
+        l.DESCRICAO_STATUS = q.coluna(n + 3).texto();
+        l.SITUACAO = q.coluna(n + 4).texto();
         v.push_back(std::move(l));
     }
     return v;

@@ -14,6 +14,9 @@ namespace kov {
 class Interacao;
 namespace fb { class Conexao; }
 
+// Ano de um texto; o que não é número vale 1 (nunca igual ao ano corrente).
+int AnoComoInteiro(const std::string& ano);
+
 // Valores de uma declaração nova. 'anoExercicio' é o parâmetro ANOEXERCICIO; um valor
 // não numérico faz a criação falhar com o erro de conversão.
 Declaracao NovaDeclaracao(const std::string& anoExercicio);
@@ -78,8 +81,9 @@ std::string MensagemChaveRepetida(const std::string& erroDoBanco);
 
 // Declarações do ano base, para a lista.
 struct LinhaListaDeclaracao {
+    Documento doc;  // todas as colunas do cabeçalho
     int DOCUMENTO_ID = 0;
-    std::string INSCESTADUAL, RAZAOSOCIAL;
+    std::string INSCESTADUAL, RAZAOSOCIAL, CNPJ;
     int PERIODO = 0, MESINICIAL = 0, MESFINAL = 0;
     int STATUS_ID = 0;
     std::string DESCRICAO_STATUS;

@@ -1,0 +1,275 @@
+#include "data/EdicaoDeclaracao.h"
+
+#include "data/Cadastros.h"
+#include "data/Figuras.h"
+#include "data/Parametros.h"
+#include "data/dmPrincipal.h"
+#include "platform/Interacao.h"
+
+namespace kov {
+
+namespace {
+
+Campo consulta(const char* nome, const char* rotulo, const char* chaves) {
+    return Campo{nome, rotulo, EspecieColuna::Texto, false, true, chaves};
+}
+
+Campo calculado(const char* nome, const char* rotulo) {
+    return Campo{nome, rotulo, EspecieColuna::Texto, false, true, {}};
+}
+
+template <class K>
+fb::Valor descricao(const std::map<K, std::string>& m, const std::optional<K>& chave) {
+    if (!chave) return {};
+    const auto i = m.find(*chave);
+    return i == m.end() ? fb::Valor() : fb::Valor(i->second);
+}
+
+}  // namespace
+
+ConjuntoDeclaracoes::ConjuntoDeclaracoes(Tdm& dm) : ConjuntoDados("cdsDocumento"), anoCorrente(AnoAtual), dm_(dm) {
+    const std::vector<DescricaoCampo> descricoes = {
+        {"DOCUMENTO_ID", "Código", false},
+        {"CONTRIBUINTE_ID", "Contribuinte", true},
+        {"STATUS_ID", "Status", false},
+        {"REGIME_ID", "Regime", true},
+        {"TIPOCONTRIBUINTE_ID", "Tipo Contribuinte", true},
+        {"CNAEF_ID", "CNAE", false},
+        {"DESMEMBRAMENTO", "Desmembramento", false},
+        {"CODDRUMUNICIPIO", "Município", true},
+        {"TIPORECOLHIMENTO_ID", "Apuração", false},
+        {"PERIODO", "Exercício", true},
+        {"MESINICIAL", "Mês Inicial", true},
+        {"MESFINAL", "Mês Final", true},
+        {"ESCRITACONTABIL", "Escrita Contábil", false},
+        {"SUBSTITUICAO", "Substituição", false},
+        {"MUDANCAMUNICIPIO", "Mudança de Município no Ano Base", false},
+        {"BAIXA", "Baixa Referente Ano Corrente", false},
+        {"MUDANCAMUNICIPIOANOCORRENTE", "Mudança de Município Ano Corrente", false},
+    };
+    std::vector<Campo> cs = CamposDasColunas<Documento>(descricoes);
+    cs.push_back(consulta("IE_CONTRIBUINTE", "Inscrição Estadual", "CONTRIBUINTE_ID"));
+    cs.push_back(consulta("NOME_CONTRIBUINTE", "Razão Social", "CONTRIBUINTE_ID"));
+    cs.push_back(consulta("CNPJ_CONTRIBUINTE", "CNPJ", "CONTRIBUINTE_ID"));
+    cs.push_back(consulta("TITULO_TIPOCONTRIBUINTE", "Tipo Contribuinte", "TIPOCONTRIBUINTE_ID"));
+    cs.push_back(consulta("DESCRICAO_TIPOREGIME", "Regime", "REGIME_ID"));
+    cs.push_back(consulta("DESCRICAO_MUNICIPIO", "Município", "CODDRUMUNICIPIO"));
+    cs.push_back(consulta("DESCRICAO_CNAEF", "Atividade Econômica", "CNAEF_ID;DESMEMBRAMENTO"));
+    cs.push_back(consulta("DESCRICAO_STATUS", "Consistência", "STATUS_ID"));
+    cs.push_back(calculado("SITUACAO", "Entrega"));
+    cs.push_back(calculado("calcMesInicial", "Mês Inicial"));
+    cs.push_back(calculado("calcMesFinal", "Mês Final"));
+    definirCampos(std::move(cs));
+
+    // Descrições pela chave, das tabelas de referência abertas pelo módulo de dados
+    for (const auto& m : dm.ref.cdsMunicipio) {
+        municipios_[m.CODDRUMUNICIPIO] = m.DESCRICAO;
+        idMunicipio_[m.CODDRUMUNICIPIO] = m.MUNICIPIO_ID;
+    }
+    for (const auto& r : dm.ref.cdsRegime) regimes_[r.REGIME_ID] = r.DESCRICAO;
+    for (const auto& t : dm.ref.cdsTipoContribuinte) tipos_[t.TIPOCONTRIBUINTE_ID] = t.TITULO;
+    for (const auto& s : dm.ref.cdsStatusDoc) status_[s.STATUSDOC_ID] = s.DESCRICAO;
+    for (const auto& c : dm.ref.cdsCNAEF) cnaef_[{c.CNAEF_ID, c.DESMEMBRAMENTO}] = Aparar(c.DESCRICAO);
+}
+
+std::string ConjuntoDeclaracoes::anoExercicio() const { return dm_.LerParametro("ANOEXERCICIO"); }
+
+int ConjuntoDeclaracoes::anoBase() const { return AnoComoInteiro(anoExercicio()); }
+
+Declaracao* ConjuntoDeclaracoes::agregado() {
+    return const_cast<Declaracao*>(static_cast<const ConjuntoDeclaracoes*>(this)->agregado());
+}
+
+const Declaracao* ConjuntoDeclaracoes::agregado() const {
+    if (editando()) return edicao_ ? &*edicao_ : nullptr;
+    if (postada_ && atual() == linhaPostada_) return &*postada_;
+    return nullptr;
+}
+
+void ConjuntoDeclaracoes::alterarAgregado(const std::function<void(Declaracao&)>& regra) {
+    if (!editando() || !edicao_) throw ErroSistema(nome() + ": o registro não está em edição");
+    regra(*edicao_);
+    descrever(*edicao_);
+    avisar(MudancaConjunto::Valor);
+}
+
+fb::Valor ConjuntoDeclaracoes::ler(const Documento& doc, const Textos& t, const Campo& c) const {
+    if (const Coluna<Documento>* col = ProcurarColuna<Documento>(c.nome)) return ValorColuna(doc, *col);
+    const std::string& n = c.nome;
+    if (n == "IE_CONTRIBUINTE") return t.IE;
+    if (n == "NOME_CONTRIBUINTE") return t.NOME;
+    if (n == "CNPJ_CONTRIBUINTE") return t.CNPJ;
+    if (n == "SITUACAO") return t.SITUACAO;
+    if (n == "TITULO_TIPOCONTRIBUINTE") return descricao(tipos_, doc.TIPOCONTRIBUINTE_ID);
+    if (n == "DESCRICAO_TIPOREGIME") return descricao(regimes_, doc.REGIME_ID);
+    if (n == "DESCRICAO_MUNICIPIO") return descricao(municipios_, doc.CODDRUMUNICIPIO);
+    if (n == "DESCRICAO_STATUS") return descricao(status_, doc.STATUS_ID);
+    if (n == "DESCRICAO_CNAEF") {
+        const auto i = cnaef_.find({doc.CNAEF_ID, doc.DESMEMBRAMENTO});
+        return i == cnaef_.end() ? fb::Valor() : fb::Valor(i->second);
+    }
+    if (n == "calcMesInicial") return calcMesInicial(doc);
+    if (n == "calcMesFinal") return calcMesFinal(doc);
+    return {};
+}
+
+fb::Valor ConjuntoDeclaracoes::lerLinha(int linha, const Campo& c) const {
+    const LinhaListaDeclaracao& l = linhas_.at(static_cast<size_t>(linha));
+    return ler(l.doc, {l.INSCESTADUAL, l.RAZAOSOCIAL, l.CNPJ, l.SITUACAO}, c);
+}
+
+fb::Valor ConjuntoDeclaracoes::lerEdicao(const Campo& c) const {
+    if (!edicao_) return {};
+    const Declaracao& d = *edicao_;
+    return ler(d.doc, {d.IE_CONTRIBUINTE, d.NOME_CONTRIBUINTE, d.CNPJ_CONTRIBUINTE, d.SITUACAO}, c);
+}
+
+void ConjuntoDeclaracoes::escreverEdicao(const Campo& c, const fb::Valor& v) {
+    if (!edicao_) return;
+    if (const Coluna<Documento>* col = ProcurarColuna<Documento>(c.nome)) DefinirColuna(edicao_->doc, *col, v);
+    descrever(*edicao_);
+}
+
+void ConjuntoDeclaracoes::descrever(Declaracao& d) const {
+    const Documento& doc = d.doc;
+    d.DESCRICAO_MUNICIPIO = descricao(municipios_, doc.CODDRUMUNICIPIO).texto();
+    d.MUNICIPIO_MUNICIPIO_ID.reset();
+    if (doc.CODDRUMUNICIPIO)
+        if (const auto i = idMunicipio_.find(*doc.CODDRUMUNICIPIO); i != idMunicipio_.end())
+            d.MUNICIPIO_MUNICIPIO_ID = i->second;
+    d.DESCRICAO_TIPOREGIME = descricao(regimes_, doc.REGIME_ID).texto();
+    d.TITULO_TIPOCONTRIBUINTE = descricao(tipos_, doc.TIPOCONTRIBUINTE_ID).texto();
+    d.DESCRICAO_STATUS = descricao(status_, doc.STATUS_ID).texto();
+    const auto i = cnaef_.find({doc.CNAEF_ID, doc.DESMEMBRAMENTO});
+    d.DESCRICAO_CNAEF = i == cnaef_.end() ? std::string() : i->second;
+}
+
+LinhaListaDeclaracao ConjuntoDeclaracoes::linhaDe(const Declaracao& d) const {
+    LinhaListaDeclaracao l;
+    l.doc = d.doc;
+    l.DOCUMENTO_ID = d.doc.DOCUMENTO_ID;
+    l.INSCESTADUAL = d.IE_CONTRIBUINTE;
+    l.RAZAOSOCIAL = d.NOME_CONTRIBUINTE;
+    l.CNPJ = d.CNPJ_CONTRIBUINTE;
+    l.PERIODO = d.doc.PERIODO.value_or(0);
+    l.MESINICIAL = d.doc.MESINICIAL.value_or(0);
+    l.MESFINAL = d.doc.MESFINAL.value_or(0);
+    l.STATUS_ID = d.doc.STATUS_ID.value_or(0);
+    l.DESCRICAO_STATUS = d.DESCRICAO_STATUS;
+    l.SITUACAO = d.SITUACAO;
+    l.REGIME_ID = d.doc.REGIME_ID.value_or(0);
+    return l;
+}
+
+void ConjuntoDeclaracoes::carregar() {
+    // A lista é a do ano base; com o ano em branco, todas
+    linhas_ = ListarDeclaracoes(dm_.MainConnection, anoExercicio());
+}
+
+void ConjuntoDeclaracoes::descarregar() {
+    linhas_.clear();
+    edicao_.reset();
+    postada_.reset();
+    linhaPostada_ = -1;
+}
+
+void ConjuntoDeclaracoes::comecarInclusao() {
+    // Uma declaração postada e não gravada seria perdida pela próxima postagem
+    if (postada_) throw ErroSistema(MSG_APLICAR_ANTES);
+    Declaracao d = NovaDeclaracao(anoExercicio());
+    descrever(d);
+    edicao_ = d;
+    original_ = d;
+}
+
+void ConjuntoDeclaracoes::comecarAlteracao(int linha) {
+    if (postada_ && linha != linhaPostada_) throw ErroSistema(MSG_APLICAR_ANTES);
+    Declaracao d =
+        postada_ ? *postada_ : CarregarDeclaracao(dm_.MainConnection, linhas_.at(static_cast<size_t>(linha)).DOCUMENTO_ID);
+    descrever(d);
+    edicao_ = d;
+    original_ = std::move(d);
+}
+
+void ConjuntoDeclaracoes::salvar(Declaracao& d) {
+    const Contribuinte contribuinte = CarregarContribuinte(dm_.MainConnection, d.doc.CONTRIBUINTE_ID.value_or(0));
+    SalvarDeclaracao(dm_.MainConnection, d, contribuinte, anoCorrente(), anoExercicio());
+}
+
+void ConjuntoDeclaracoes::aplicarEdicao() {
+    if (edicao_) salvar(*edicao_);
+}
+
+int ConjuntoDeclaracoes::postarEdicao() {
+    // Depois de postada, a declaração tem todas as seções (zeradas as que faltavam)
+    CriarSecoesQueFaltam(*edicao_);
+    postada_ = std::move(*edicao_);
+    edicao_.reset();
+    if (estado() == EstadoConjunto::Insercao || atual() < 0) {
+        linhas_.push_back(linhaDe(*postada_));
+        linhaPostada_ = static_cast<int>(linhas_.size()) - 1;
+    } else {
+        linhaPostada_ = atual();
+        linhas_.at(static_cast<size_t>(linhaPostada_)) = linhaDe(*postada_);
+    }
+    return linhaPostada_;
+}
+
+std::string ConjuntoDeclaracoes::aplicarPostadas() {
+    salvar(*postada_);
+    const std::string chave = std::to_string(postada_->doc.DOCUMENTO_ID);
+    postada_.reset();
+    linhaPostada_ = -1;
+    return chave;
+}
+
+void ConjuntoDeclaracoes::descartarPostadas() {
+    postada_.reset();
+    linhaPostada_ = -1;
+}
+
+void ConjuntoDeclaracoes::excluirNaBase(int linha) {
+    ExcluirDeclaracao(dm_.MainConnection, linhas_.at(static_cast<size_t>(linha)).DOCUMENTO_ID);
+}
+
+std::string ConjuntoDeclaracoes::chaveLinha(int linha) const {
+    return std::to_string(linhas_.at(static_cast<size_t>(linha)).DOCUMENTO_ID);
+}
+
+std::string ConjuntoDeclaracoes::chaveEdicao() const { return edicao_ ? std::to_string(edicao_->doc.DOCUMENTO_ID) : ""; }
+
+// --- Outras entradas por município ----------------------------------------------------------
+
+std::unique_ptr<ConjuntoDetalhe<DetalhamentoEntrada>> CriarDetalhamentoEntrada(Tdm& dm, ConjuntoDeclaracoes& mestre) {
+    auto municipios = std::make_shared<std::map<int, std::string>>();
+    auto validos = std::make_shared<std::vector<int>>();
+    for (const auto& m : dm.ref.cdsMunicipio) {
+        (*municipios)[m.CODDRUMUNICIPIO] = m.DESCRICAO;
+        validos->push_back(m.CODDRUMUNICIPIO);
+    }
+    ConjuntoDetalhe<DetalhamentoEntrada>::Regras regras;
+    regras.linhas = &Declaracao::detalhamentoEntrada;
+    regras.nova = [&dm](const Declaracao& d) {
+        DetalhamentoEntrada l = NovaLinhaDetalhamentoEntrada(dm.MudancaMunicipioPadrao);
+        l.DOCUMENTO_ID = d.doc.DOCUMENTO_ID;
+        return l;
+    };
+    regras.gravar = [validos](Declaracao& d, DetalhamentoEntrada& l, std::optional<size_t> i) {
+        GravarLinhaDetalhamentoEntrada(d, l, i, *validos);
+    };
+    std::vector<ConjuntoDetalhe<DetalhamentoEntrada>::Consulta> consultas;
+    consultas.push_back({Campo{"DESCRICAO_MUNICIPIO", "Município", EspecieColuna::Texto, false, true, "CODDRUMUNICIPIO"},
+                         [municipios](const DetalhamentoEntrada& l) -> fb::Valor {
+                             const auto i = municipios->find(l.CODDRUMUNICIPIO);
+                             return i == municipios->end() ? fb::Valor() : fb::Valor(i->second);
+                         }});
+    return std::make_unique<ConjuntoDetalhe<DetalhamentoEntrada>>(
+        "cdsDetalhamentoEntrada", mestre, std::move(regras),
+        std::vector<DescricaoCampo>{{"CODDRUMUNICIPIO", "Código", true},
+                                    {"VALOR", "Valor", false},
+                                    {"MUDANCAMUNICIPIO", "Mudança de Município", false},
+                                    {"VALORMUDANCA", "Valor", false}},
+        std::move(consultas));
+}
+
+}  // namespace kov
