@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
 
     kov::ui::TFormPrincipal principal(dm);
     ui.definirJanela(&principal);
+    ui.definirBarraStatus(principal.statusBar());
     // Versão da base incompatível: a mensagem já foi dada e o programa termina.
     if (dm.terminacaoSolicitada()) return 1;
 

@@ -5,6 +5,8 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QChildEvent>
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -24,6 +26,7 @@
 #include "data/Edicao.h"
 #include "data/dmPrincipal.h"
 #include "data/untUtils.h"
+#include "ui/Controles.h"
 
 namespace kov::ui {
 
@@ -44,6 +47,40 @@ std::string nomeListado(const QWidget* w) {
 }
 
 int tagDe(const QWidget* w) { return w->property(PropriedadeTag).toInt(); }
+
+// Propriedade do somente leitura que o estado do conjunto põe e tira.
+const char* const SomenteLeituraEstado = "somenteLeituraEstado";
+// A que a tela põe nos seus próprios controles.
+const char* const SomenteLeituraTela = "somenteLeituraTela";
+
+// Caixas de marcar gravam estes valores no campo, salvo outros nas propriedades.
+QString valorMarcado(const QCheckBox* c) {
+    const QVariant v = c->property("valorMarcado");
+    return v.isValid() ? v.toString() : QStringLiteral("S");
+}
+QString valorDesmarcado(const QCheckBox* c) {
+    const QVariant v = c->property("valorDesmarcado");
+    return v.isValid() ? v.toString() : QStringLiteral("N");
+}
+
+// Controles de escolha: não ficam somente leitura pelo Qt; a tela recusa a entrada.
+bool controleDeEscolha(const QWidget* w) {
+    return qobject_cast<const QComboBox*>(w) || qobject_cast<const QAbstractButton*>(w) ||
+           qobject_cast<const GrupoOpcoes*>(w);
+}
+
+// Teclas que não mudam a escolha: andar pela tela, fechar, ajuda.
+bool teclaDeNavegacao(const QKeyEvent* k) {
+    switch (k->key()) {
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape:
+        case Qt::Key_F1: return true;
+        default: return false;
+    }
+}
 
 // Executa 'f' com o cursor normal, devolvendo depois os cursores de espera que havia.
 template <class F>
@@ -66,6 +103,27 @@ auto semEspera(F&& f) {
 void LigarCampo(QWidget* controle, const char* campo, bool tag30) {
     controle->setProperty(PropriedadeCampo, QString::fromLatin1(campo));
     if (tag30) controle->setProperty(PropriedadeTag, TagSempreIgual);
+}
+
+void LigarCampoDe(QWidget* controle, const char* fonte, const char* campo, bool tag30) {
+    controle->setProperty(PropriedadeFonte, QString::fromLatin1(fonte));
+    LigarCampo(controle, campo, tag30);
+}
+
+void DefinirSomenteLeitura(QWidget* controle, bool somenteLeitura) {
+    controle->setProperty(SomenteLeituraTela, somenteLeitura);
+    if (auto* e = qobject_cast<QLineEdit*>(controle)) e->setReadOnly(somenteLeitura);
+    else if (auto* m = qobject_cast<QPlainTextEdit*>(controle)) m->setReadOnly(somenteLeitura);
+}
+
+bool SomenteLeitura(const QWidget* controle) {
+    // O botão de opção segue o grupo em que está
+    auto marcado = [](const QWidget* w) {
+        return w->property(SomenteLeituraTela).toBool() || w->property(SomenteLeituraEstado).toBool();
+    };
+    if (marcado(controle)) return true;
+    const auto* grupo = qobject_cast<const GrupoOpcoes*>(controle->parentWidget());
+    return grupo && marcado(grupo);
 }
 
 std::string CampoVinculado(const QWidget* controle, const ConjuntoDados& conjunto) {
@@ -237,7 +295,7 @@ TfrmAncestral::TfrmAncestral(Tdm& dm, ConjuntoDados* conjunto, QWidget* pai)
 }
 
 TfrmAncestral::~TfrmAncestral() {
-    if (conjunto_ && observador_) conjunto_->deixarDeObservar(observador_);
+    for (const auto& [c, id] : observadores_) c->deixarDeObservar(id);
 }
 
 QAction* TfrmAncestral::criarAcao(const char* nome, const QString& texto, const QString& dica, int icone) {
@@ -251,12 +309,36 @@ QAction* TfrmAncestral::criarAcao(const char* nome, const QString& texto, const 
 
 void TfrmAncestral::definirIntervaloLembrete(int ms) { lembrete_->setInterval(ms); }
 
+void TfrmAncestral::definirFonte(const std::string& nome, ConjuntoDados* conjunto) {
+    for (auto& f : fontes_)
+        if (f.first == nome) {
+            f.second = conjunto;
+            return;
+        }
+    fontes_.emplace_back(nome, conjunto);
+}
+
+ConjuntoDados* TfrmAncestral::conjuntoDe(const QWidget* controle) const {
+    const QString fonte = controle->property(PropriedadeFonte).toString();
+    if (fonte.isEmpty()) return conjunto_;
+    for (const auto& [nome, c] : fontes_)
+        if (fonte.toStdString() == nome) return c;
+    return nullptr;
+}
+
 void TfrmAncestral::iniciarTela() {
     if (!conjunto_) throw ErroSistema(MSG_SEM_TABELA);
     // Aberto pela lista, o conjunto já está no registro novo ou no alterado: continua nele.
     conjunto_->abrir();
-    observador_ = conjunto_->observar(
-        [this](MudancaConjunto m, const std::string& campo) { aoMudarConjunto(static_cast<int>(m), campo); });
+    observadores_.emplace_back(conjunto_, conjunto_->observar([this](MudancaConjunto m, const std::string&) {
+        aoMudarConjunto(static_cast<int>(m), true);
+    }));
+    for (const auto& [nome, c] : fontes_) {
+        if (!c || c == conjunto_) continue;
+        c->abrir();
+        observadores_.emplace_back(
+            c, c->observar([this](MudancaConjunto m, const std::string&) { aoMudarConjunto(static_cast<int>(m), false); }));
+    }
     ligarControles();
     aplicarSomenteLeitura();
     mostrarRegistro();
@@ -265,88 +347,122 @@ void TfrmAncestral::iniciarTela() {
     verificarLembrete();
 }
 
+void TfrmAncestral::instalarFiltro(QObject* o) {
+    // Enter, Shift+Enter e Esc valem em todos os controles da tela, também nos criados
+    // depois (os editores das células de uma grade, por exemplo)
+    o->removeEventFilter(this);
+    o->installEventFilter(this);
+    for (QObject* filho : o->children())
+        if (filho->isWidgetType()) instalarFiltro(filho);
+}
+
 void TfrmAncestral::ligarControles() {
     ligados_.clear();
-    for (QWidget* w : findChildren<QWidget*>()) {
-        // Enter, Shift+Enter e Esc valem em todos os controles da tela
-        w->installEventFilter(this);
-        if (!w->property(PropriedadeCampo).isValid()) continue;
-        ligados_.emplace_back(w);
-        if (auto* e = qobject_cast<QLineEdit*>(w)) {
-            connect(e, &QLineEdit::textEdited, this, [this, e] { escreverDoControle(e); });
-            // Campos inteiros só aceitam dígitos (e o sinal)
-            const Campo* c = conjunto_->campo(CampoVinculado(e, *conjunto_));
-            if (c && !e->validator() &&
-                (c->especie == EspecieColuna::Inteiro || c->especie == EspecieColuna::Chave))
-                e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?\\d{0,9}")), e));
-        } else if (auto* m = qobject_cast<QPlainTextEdit*>(w)) {
-            connect(m, &QPlainTextEdit::textChanged, this, [this, m] { escreverDoControle(m); });
-        } else if (auto* cb = qobject_cast<QComboBox*>(w)) {
-            connect(cb, qOverload<int>(&QComboBox::activated), this, [this, cb] { escreverDoControle(cb); });
-        }
+    for (QObject* filho : children())
+        if (filho->isWidgetType()) instalarFiltro(filho);
+    for (QWidget* w : findChildren<QWidget*>())
+        if (w->property(PropriedadeCampo).isValid()) ligar(w);
+}
+
+void TfrmAncestral::ligar(QWidget* w) {
+    ligados_.emplace_back(w);
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
+        connect(e, &QLineEdit::textEdited, this, [this, e] { escreverDoControle(e); });
+        // Campos inteiros só aceitam dígitos (e o sinal)
+        ConjuntoDados* c = conjuntoDe(e);
+        const Campo* campo = c ? c->campo(CampoVinculado(e, *c)) : nullptr;
+        if (campo && !e->validator() &&
+            (campo->especie == EspecieColuna::Inteiro || campo->especie == EspecieColuna::Chave))
+            e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?\\d{0,9}")), e));
+    } else if (auto* m = qobject_cast<QPlainTextEdit*>(w)) {
+        connect(m, &QPlainTextEdit::textChanged, this, [this, m] { escreverDoControle(m); });
+    } else if (auto* cb = qobject_cast<QComboBox*>(w)) {
+        connect(cb, qOverload<int>(&QComboBox::activated), this, [this, cb] { escreverDoControle(cb); });
+    } else if (auto* ck = qobject_cast<QCheckBox*>(w)) {
+        connect(ck, &QCheckBox::clicked, this, [this, ck] { escreverDoControle(ck); });
+    } else if (auto* g = qobject_cast<GrupoOpcoes*>(w)) {
+        connect(g, &GrupoOpcoes::escolhida, this, [this, g] { escreverDoControle(g); });
     }
 }
 
 void TfrmAncestral::escreverDoControle(QWidget* w) {
-    if (mostrando_ || !conjunto_ || !conjunto_->editando()) return;
-    const std::string campo = CampoVinculado(w, *conjunto_);
+    ConjuntoDados* c = conjuntoDe(w);
+    if (mostrando_ || !c || !c->editando()) return;
+    const std::string campo = CampoVinculado(w, *c);
     if (campo.empty()) return;
+    const bool texto = qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w);
+    // Uma caixa de texto sobre um campo de consulta só mostra: o texto não vai para a chave
+    if (texto && campo != nomeListado(w)) return;
     // Enquanto o usuário digita, o próprio controle não é reescrito pelo aviso do conjunto
     QPointer<QWidget> antes = editandoControle_;
     editandoControle_ = w;
     try {
         if (auto* e = qobject_cast<QLineEdit*>(w)) {
-            conjunto_->definirTexto(campo, e->text().toStdString());
+            c->definirTexto(campo, e->text().toStdString());
         } else if (auto* m = qobject_cast<QPlainTextEdit*>(w)) {
-            conjunto_->definirTexto(campo, m->toPlainText().toStdString());
+            c->definirTexto(campo, m->toPlainText().toStdString());
         } else if (auto* cb = qobject_cast<QComboBox*>(w)) {
             const QVariant d = cb->currentData();
-            if (cb->currentIndex() < 0 || !d.isValid()) conjunto_->definir(campo, fb::Valor());
-            else conjunto_->definirTexto(campo, d.toString().toStdString());
+            if (cb->currentIndex() < 0 || !d.isValid()) c->definir(campo, fb::Valor());
+            else c->definirTexto(campo, d.toString().toStdString());
+        } else if (auto* ck = qobject_cast<QCheckBox*>(w)) {
+            c->definirTexto(campo, (ck->isChecked() ? valorMarcado(ck) : valorDesmarcado(ck)).toStdString());
+        } else if (auto* g = qobject_cast<GrupoOpcoes*>(w)) {
+            c->definirTexto(campo, g->valor().toStdString());
         }
-    } catch (const ErroCampo&) {
-        // Texto ainda incompleto (um número pela metade): o campo fica com o valor anterior
-        // e a gravação recusa o que estiver errado.
+        w->setProperty(PropriedadeErroConversao, QVariant());
+    } catch (const ErroCampo& e) {
+        // Texto que não vira o valor do campo (um número pela metade, uma data que não
+        // existe): o campo fica com o valor anterior e a gravação recusa com este erro.
+        w->setProperty(PropriedadeErroConversao, QString::fromStdString(e.what()));
     }
     editandoControle_ = antes;
 }
 
 void TfrmAncestral::mostrarRegistro() {
-    if (!conjunto_) return;
     mostrando_ = true;
     for (const auto& p : ligados_) {
         QWidget* w = p.data();
-        if (!w || w == editandoControle_) continue;
-        const std::string nome = nomeListado(w);
-        if (!conjunto_->campo(nome)) continue;
-        if (auto* e = qobject_cast<QLineEdit*>(w)) {
-            const QString t = q(conjunto_->texto(nome));
-            if (e->text() != t) {
-                e->setText(t);
-                e->setCursorPosition(0);
-            }
-        } else if (auto* m = qobject_cast<QPlainTextEdit*>(w)) {
-            const QString t = q(conjunto_->texto(nome));
-            if (m->toPlainText() != t) m->setPlainText(t);
-        } else if (auto* cb = qobject_cast<QComboBox*>(w)) {
-            const std::string chave = CampoVinculado(w, *conjunto_);
-            int indice = -1;
-            if (!chave.empty()) {
-                const QString v = q(conjunto_->texto(chave));
-                if (!v.isEmpty())
-                    for (int i = 0; i < cb->count() && indice < 0; ++i)
-                        if (cb->itemData(i).toString() == v) indice = i;
-            }
-            if (cb->currentIndex() != indice) cb->setCurrentIndex(indice);
-        } else if (auto* l = qobject_cast<QLabel*>(w)) {
-            l->setText(q(conjunto_->texto(nome)));
-        }
+        if (w && w != editandoControle_) mostrarNoControle(w);
     }
     mostrando_ = false;
 }
 
+void TfrmAncestral::mostrarNoControle(QWidget* w) {
+    ConjuntoDados* c = conjuntoDe(w);
+    const std::string nome = nomeListado(w);
+    if (!c || !c->campo(nome)) return;
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
+        const QString t = q(c->texto(nome));
+        if (e->text() != t) {
+            e->setText(t);
+            e->setCursorPosition(0);
+        }
+    } else if (auto* m = qobject_cast<QPlainTextEdit*>(w)) {
+        const QString t = q(c->texto(nome));
+        if (m->toPlainText() != t) m->setPlainText(t);
+    } else if (auto* cb = qobject_cast<QComboBox*>(w)) {
+        const std::string chave = CampoVinculado(w, *c);
+        int indice = -1;
+        if (!chave.empty()) {
+            const QString v = q(c->texto(chave));
+            if (!v.isEmpty())
+                for (int i = 0; i < cb->count() && indice < 0; ++i)
+                    if (cb->itemData(i).toString() == v) indice = i;
+        }
+        if (cb->currentIndex() != indice) cb->setCurrentIndex(indice);
+    } else if (auto* ck = qobject_cast<QCheckBox*>(w)) {
+        ck->setChecked(q(c->texto(nome)) == valorMarcado(ck));
+    } else if (auto* g = qobject_cast<GrupoOpcoes*>(w)) {
+        g->definirValor(q(c->texto(nome)));
+    } else if (auto* l = qobject_cast<QLabel*>(w)) {
+        l->setText(q(c->texto(nome)));
+    }
+    // O controle voltou a mostrar o valor do campo
+    w->setProperty(PropriedadeErroConversao, QVariant());
+}
+
 void TfrmAncestral::aplicarSomenteLeitura() {
-    const bool somenteLeitura = !conjunto_ || !conjunto_->editando();
     for (QWidget* w : findChildren<QWidget*>()) {
         if (w->window() != this || tagDe(w) == TagSempreIgual) continue;
         if (auto* grade = qobject_cast<QAbstractItemView*>(w)) {
@@ -356,21 +472,24 @@ void TfrmAncestral::aplicarSomenteLeitura() {
             continue;
         }
         if (!w->property(PropriedadeCampo).isValid()) continue;
-        if (auto* e = qobject_cast<QLineEdit*>(w)) e->setReadOnly(somenteLeitura);
-        else if (auto* m = qobject_cast<QPlainTextEdit*>(w)) m->setReadOnly(somenteLeitura);
-        else if (auto* cb = qobject_cast<QComboBox*>(w)) cb->setEnabled(!somenteLeitura);
+        ConjuntoDados* c = conjuntoDe(w);
+        const bool somenteLeitura = !c || !c->editando();
+        const bool daTela = w->property(SomenteLeituraTela).toBool();
+        if (auto* e = qobject_cast<QLineEdit*>(w)) e->setReadOnly(somenteLeitura || daTela);
+        else if (auto* m = qobject_cast<QPlainTextEdit*>(w)) m->setReadOnly(somenteLeitura || daTela);
+        else if (controleDeEscolha(w)) w->setProperty(SomenteLeituraEstado, somenteLeitura);
     }
 }
 
 void TfrmAncestral::marcarObrigatorios() {
-    if (!conjunto_) return;
     const QColor cor = QApplication::palette().color(QPalette::ToolTipBase);
     for (const auto& p : ligados_) {
         QWidget* w = p.data();
         if (!w) continue;
         if (!qobject_cast<QLineEdit*>(w) && !qobject_cast<QPlainTextEdit*>(w) && !qobject_cast<QComboBox*>(w)) continue;
-        const Campo* c = conjunto_->campo(CampoVinculado(w, *conjunto_));
-        if (!c || !c->obrigatorio) continue;
+        ConjuntoDados* c = conjuntoDe(w);
+        const Campo* campo = c ? c->campo(CampoVinculado(w, *c)) : nullptr;
+        if (!campo || !campo->obrigatorio) continue;
         QPalette pal = w->palette();
         pal.setColor(QPalette::Base, cor);
         // A caixa de lista fechada é desenhada com a cor de botão
@@ -402,13 +521,13 @@ void TfrmAncestral::focarPrimeiroCampo() {
     }
 }
 
-void TfrmAncestral::aoMudarConjunto(int mudanca, const std::string&) {
+void TfrmAncestral::aoMudarConjunto(int mudanca, bool principal) {
     switch (static_cast<MudancaConjunto>(mudanca)) {
         case MudancaConjunto::Estado:
             aplicarSomenteLeitura();
             mostrarRegistro();
             atualizarComandos();
-            estadoMudou();
+            if (principal) estadoMudou();
             verificarLembrete();
             break;
         case MudancaConjunto::Linhas:
@@ -424,12 +543,13 @@ void TfrmAncestral::aoMudarConjunto(int mudanca, const std::string&) {
     }
 }
 
-QWidget* TfrmAncestral::controleDoCampo(const std::string& campo) const {
-    if (!conjunto_) return nullptr;
+QWidget* TfrmAncestral::controleDoCampo(const std::string& campo, const ConjuntoDados* de) const {
+    if (!de) de = conjunto_;
+    if (!de) return nullptr;
     for (const auto& p : ligados_)
-        if (p && CampoVinculado(p.data(), *conjunto_) == campo) return p.data();
+        if (p && conjuntoDe(p.data()) == de && CampoVinculado(p.data(), *de) == campo) return p.data();
     for (const auto& p : ligados_)
-        if (p && nomeListado(p.data()) == campo) return p.data();
+        if (p && conjuntoDe(p.data()) == de && nomeListado(p.data()) == campo) return p.data();
     return nullptr;
 }
 
@@ -445,11 +565,11 @@ void TfrmAncestral::atualizarComandos() {
     const bool navegando = aberto && conjunto_->navegando();
     const bool vazio = !aberto || conjunto_->vazio();
     const bool pendentes = aberto && conjunto_->alteracoesPendentes();
-    actdbAncestralIncluir->setEnabled(navegando);
-    actdbAncestralEditar->setEnabled(navegando && !vazio);
-    actdbAncestralGravar->setEnabled(aberto && !navegando);
+    actdbAncestralIncluir->setEnabled(navegando && !conjunto_->somenteLeitura());
+    actdbAncestralEditar->setEnabled(navegando && !vazio && !conjunto_->somenteLeitura());
+    actdbAncestralGravar->setEnabled(aberto && (!navegando || conjunto_->alteracoesPostadas()));
     actdbAncestralCancelar->setEnabled(aberto && !navegando);
-    actdbAncestralExcluir->setEnabled(navegando && !vazio);
+    actdbAncestralExcluir->setEnabled(navegando && !vazio && !conjunto_->somenteLeitura());
     actdbAncestralAtualizar->setEnabled(navegando && !pendentes);
     const bool podeVoltar = navegando && !vazio && !conjunto_->noInicio();
     const bool podeAvancar = navegando && !vazio && !conjunto_->noFim();
@@ -482,36 +602,56 @@ void TfrmAncestral::verificarObrigatorios() {
     }
 }
 
+void TfrmAncestral::verificarConversoes() {
+    for (const auto& p : ligados_) {
+        QWidget* w = p.data();
+        if (!w) continue;
+        const QVariant erro = w->property(PropriedadeErroConversao);
+        if (!erro.isValid()) continue;
+        bloqueado_ = true;
+        w->setFocus(Qt::OtherFocusReason);
+        if (auto* e = qobject_cast<QLineEdit*>(w)) e->selectAll();
+        throw ErroSistema(erro.toString().toStdString());
+    }
+}
+
 void TfrmAncestral::gravarRegistro() { conjunto_->gravar(); }
 
+void TfrmAncestral::mostrarFalha(const std::exception& e) {
+    std::string campo;
+    if (auto* a = dynamic_cast<const Abortar*>(&e)) {
+        campo = a->campo;  // a mensagem já foi mostrada
+    } else {
+        if (auto* c = dynamic_cast<const ErroCampo*>(&e)) campo = c->campo;
+        ui_.erro(e.what());
+    }
+    if (!campo.empty()) focarCampo(campo);
+}
+
 bool TfrmAncestral::gravar() {
-    if (!conjunto_ || !conjunto_->editando()) return false;
-    std::string erro, campo;
-    bool falhou = false;
+    if (!conjunto_ || !(conjunto_->editando() || conjunto_->alteracoesPostadas())) return false;
+    std::exception_ptr falha;
     {
         CursorEspera espera;
         try {
+            verificarConversoes();
             verificarObrigatorios();
             gravarRegistro();
-        } catch (const Abortar& a) {
-            // A mensagem já foi mostrada; resta focar o campo
-            falhou = true;
-            campo = a.campo;
-        } catch (const ErroCampo& e) {
-            falhou = true;
-            campo = e.campo;
-            erro = e.what();
-        } catch (const std::exception& e) {
-            falhou = true;
-            erro = e.what();
+        } catch (...) {
+            falha = std::current_exception();
         }
     }
-    bloqueado_ = falhou;
-    if (!erro.empty()) ui_.erro(erro);
-    if (!campo.empty()) focarCampo(campo);
+    bloqueado_ = falha != nullptr;
+    if (falha) {
+        try {
+            std::rethrow_exception(falha);
+        } catch (const std::exception& e) {
+            mostrarFalha(e);
+        }
+    }
     atualizarComandos();
     verificarLembrete();
-    return !falhou;
+    return !falha;
 }
 
 void TfrmAncestral::cancelar() {
@@ -629,9 +769,32 @@ void TfrmAncestral::dispararLembrete() {
 // --- Teclado ----------------------------------------------------------------------------------
 
 bool TfrmAncestral::eventFilter(QObject* alvo, QEvent* e) {
-    if (TratarTeclaDaTela(
-            this, alvo, e, [this] { fechar(); }, [this](bool proximo) { focusNextPrevChild(proximo); }))
-        return true;
+    switch (e->type()) {
+        case QEvent::ChildAdded: {
+            QObject* filho = static_cast<QChildEvent*>(e)->child();
+            if (filho->isWidgetType()) instalarFiltro(filho);
+            break;
+        }
+        case QEvent::KeyPress:
+            if (TratarTeclaDaTela(
+                    this, alvo, e, [this] { fechar(); }, [this](bool proximo) { focusNextPrevChild(proximo); }, false))
+                return true;
+            // Lista, caixa de marcar ou opção somente leitura: o teclado não muda a escolha
+            if (auto* w = qobject_cast<QWidget*>(alvo); w && controleDeEscolha(w) && SomenteLeitura(w) &&
+                                                         !teclaDeNavegacao(static_cast<QKeyEvent*>(e)))
+                return true;
+            break;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseButtonRelease:
+        case QEvent::Wheel:
+            if (auto* w = qobject_cast<QWidget*>(alvo); w && controleDeEscolha(w) && SomenteLeitura(w)) {
+                if (e->type() == QEvent::MouseButtonPress) w->setFocus(Qt::MouseFocusReason);
+                return true;
+            }
+            break;
+        default: break;
+    }
     return QDialog::eventFilter(alvo, e);
 }
 

@@ -5,10 +5,17 @@
 // fechamento depois de uma gravação que falhou e o lembrete de gravar.
 //
 // Um controle se liga a um campo pela propriedade dinâmica "campo" (o nome do campo; com
-// vários nomes separados por ";" vale o último). Caixas de texto, memorandos, listas de
-// consulta (QComboBox, com a chave de cada item nos dados do item) e rótulos são ligados.
+// vários nomes separados por ";" vale o último) e, quando o campo não é do conjunto
+// principal, pela propriedade "fonte" (o nome de um conjunto dado à tela com definirFonte:
+// uma seção ou um detalhe da declaração). Caixas de texto, memorandos, listas de consulta
+// (QComboBox, com a chave de cada item nos dados do item), caixas de marcar ("S"/"N"),
+// grupos de opções e rótulos são ligados. Texto digitado que não vira o valor do campo
+// fica marcado no controle e a gravação o recusa com o erro da conversão.
 // A propriedade "tag" = 30 isenta o controle do tratamento de somente leitura: campos
 // preenchidos pelos localizadores, totais e grades que precisam continuar editáveis.
+// Fora da edição as caixas de texto ficam somente leitura e as listas, caixas de marcar e
+// grupos de opções não aceitam escolha (continuam na ordem do Tab); a tela marca os seus
+// próprios controles somente leitura com DefinirSomenteLeitura, que o estado não desfaz.
 #include <QDialog>
 #include <QPointer>
 #include <string>
@@ -30,11 +37,19 @@ class ConjuntoDados;
 namespace kov::ui {
 
 inline constexpr const char* PropriedadeCampo = "campo";
+inline constexpr const char* PropriedadeFonte = "fonte";
 inline constexpr const char* PropriedadeTag = "tag";
+inline constexpr const char* PropriedadeErroConversao = "erroConversao";
 inline constexpr int TagSempreIgual = 30;
 
 // Liga o controle ao campo e, opcionalmente, marca-o com a tag 30.
 void LigarCampo(QWidget* controle, const char* campo, bool tag30 = false);
+// O mesmo para um campo do conjunto 'fonte' da tela (definirFonte).
+void LigarCampoDe(QWidget* controle, const char* fonte, const char* campo, bool tag30 = false);
+// Somente leitura pela própria tela, além do estado do conjunto.
+void DefinirSomenteLeitura(QWidget* controle, bool somenteLeitura);
+// O controle (ou o grupo de opções em que está) não aceita entrada agora.
+bool SomenteLeitura(const QWidget* controle);
 
 // Campo cujo valor o controle mostra e altera: o último dos nomes listados; num campo de
 // consulta, a última das suas chaves; um campo calculado não conta (vazio).
@@ -78,11 +93,15 @@ public:
     ~TfrmAncestral() override;
 
     ConjuntoDados* conjunto() const { return conjunto_; }
+    // Conjunto de que o controle mostra um campo: o da sua "fonte" ou o principal.
+    ConjuntoDados* conjuntoDe(const QWidget* controle) const;
     bool fechamentoBloqueado() const { return bloqueado_; }
+    void definirFechamentoBloqueado(bool bloqueado) { bloqueado_ = bloqueado; }
     QTimer* lembrete() const { return lembrete_; }
     void definirIntervaloLembrete(int ms);
-    // Controle ligado ao campo (pelo campo vinculado ou pelo nome listado), ou nulo.
-    QWidget* controleDoCampo(const std::string& campo) const;
+    // Controle ligado ao campo do conjunto (pelo campo vinculado ou pelo nome listado), ou
+    // nulo. Sem conjunto, o principal.
+    QWidget* controleDoCampo(const std::string& campo, const ConjuntoDados* de = nullptr) const;
 
     QPushButton* botaoGravar() const { return btnGravar_; }
     QPushButton* botaoCancelar() const { return btnCancelar_; }
@@ -108,7 +127,7 @@ public slots:
     void incluir();
     void editar();
     // Verdadeiro quando gravou.
-    bool gravar();
+    virtual bool gravar();
     void cancelar();
     void excluir();
     void atualizar();
@@ -133,6 +152,9 @@ protected:
     // preenchida"; senão abre o conjunto (mantendo o registro em edição), liga os
     // controles e acerta o estado dos comandos.
     void iniciarTela();
+    // Dá à tela um conjunto que os controles nomeiam pela propriedade "fonte". Chamado
+    // antes de iniciarTela; a tela não é dona do conjunto.
+    void definirFonte(const std::string& nome, ConjuntoDados* conjunto);
 
     // Área onde a tela concreta põe os seus controles (sem layout: a tela define o seu).
     QWidget* corpo() const { return corpo_; }
@@ -143,6 +165,9 @@ protected:
     // dos campos, bloqueia o fechamento, recebe o foco e interrompe com o erro
     // "Campo (<rótulo>) precisa ser preenchido!".
     virtual void verificarObrigatorios();
+    // Antes de tudo: o primeiro controle com texto que não virou valor do seu campo
+    // bloqueia o fechamento, recebe o foco e interrompe com o erro da conversão.
+    void verificarConversoes();
     // Passos 2 e 3: grava o registro na base pelas regras do núcleo.
     virtual void gravarRegistro();
     // Fechando com uma edição em curso: verdadeiro deixa fechar (a edição já descartada).
@@ -157,21 +182,27 @@ protected:
     void showEvent(QShowEvent* e) override;
     void focarPrimeiroCampo();
     bool eventFilter(QObject* alvo, QEvent* e) override;
+    // Mostra o erro (caixa de erro padrão) e foca o campo que ele aponta.
+    void mostrarFalha(const std::exception& e);
+    void verificarLembrete();
 
 private:
     QAction* criarAcao(const char* nome, const QString& texto, const QString& dica, int icone);
     void ligarControles();
+    void ligar(QWidget* w);
+    void instalarFiltro(QObject* o);
     void aplicarSomenteLeitura();
     void marcarObrigatorios();
     void escreverDoControle(QWidget* w);
-    void aoMudarConjunto(int mudanca, const std::string& campo);
+    void mostrarNoControle(QWidget* w);
+    void aoMudarConjunto(int mudanca, bool principal);
     void dispararLembrete();
-    void verificarLembrete();
 
     Tdm& dm_;
     InteracaoTela ui_;
     ConjuntoDados* conjunto_;
-    int observador_ = 0;
+    std::vector<std::pair<std::string, ConjuntoDados*>> fontes_;
+    std::vector<std::pair<ConjuntoDados*, int>> observadores_;
     bool bloqueado_ = false;
     bool mostrando_ = false;
     bool marcados_ = false;

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 
 #include "ui/CaixaMensagem.h"
+#include "ui/pdrBasica.h"
 
 namespace kov::ui {
 
@@ -49,14 +50,20 @@ std::string InteracaoGui::escolherPasta(const std::string& titulo, const std::st
 }
 
 void InteracaoGui::mostrarStatus(const std::string& texto) {
-    if (!barra_) return;
-    barra_->showMessage(TextoParaTela(texto));
+    // Numa tela de passos, a linha de situação dela; nas outras janelas, a barra de status
+    // da janela principal
+    if (qobject_cast<TscrPdrBasica*>(QApplication::activeWindow())) {
+        MostrarStatus(texto);
+        return;
+    }
+    if (barra_) barra_->showMessage(TextoParaTela(texto));
     // O programa trabalha numa só linha de execução: deixa a barra se redesenhar durante
     // as rotinas longas.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void InteracaoGui::limparStatus() {
+    if (qobject_cast<TscrPdrBasica*>(QApplication::activeWindow())) LimparStatus();
     if (barra_) barra_->clearMessage();
 }
 

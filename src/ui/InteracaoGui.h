@@ -15,7 +15,8 @@ public:
 
     // Janela sobre a qual as caixas aparecem quando nenhuma outra está ativa.
     void definirJanela(QWidget* janela) { janela_ = janela; }
-    // Barra que recebe os textos de situação (mostrarStatus/limparStatus).
+    // Barra que recebe os textos de situação (mostrarStatus/limparStatus) quando a janela
+    // ativa não é uma tela de passos, que tem a sua linha de situação.
     void definirBarraStatus(QStatusBar* barra) { barra_ = barra; }
 
     void mensagem(TipoMensagem tipo, const std::string& titulo, const std::string& texto) override;

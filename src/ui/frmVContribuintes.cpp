@@ -46,7 +46,9 @@ std::unique_ptr<ConjuntoLinhas<Contribuinte>> CriarConjuntoContribuintes(Tdm& dm
                              const auto i = tipos->find(*c.TIPOCONTRIBUINTE_ID);
                              return i == tipos->end() ? fb::Valor() : fb::Valor(i->second);
                          }});
-    consultas.push_back({Campo{"CNAEF_DESCRICAO", "Atividade Econômica", EspecieColuna::Texto, false, true, ""},
+    // A descrição é marcada obrigatória como as suas chaves (vale a última)
+    consultas.push_back({Campo{"CNAEF_DESCRICAO", "Atividade Econômica", EspecieColuna::Texto, false, true,
+                               "CNAEF_ID;DESMEMBRAMENTO"},
                          [atividades](const Contribuinte& c) -> fb::Valor {
                              const auto i = atividades->find({c.CNAEF_ID, c.DESMEMBRAMENTO});
                              return i == atividades->end() ? fb::Valor() : fb::Valor(Aparar(i->second));

@@ -3,6 +3,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTest>
+#include <gtest/gtest.h>
 #include <QTimer>
 
 #include "data/fb/Comando.h"
@@ -62,6 +65,22 @@ std::vector<MensagemGravada> AmbienteTela::doTipo(const std::string& tipo) const
     for (const auto& m : ui.mensagens)
         if (m.tipo == tipo) v.push_back(m);
     return v;
+}
+
+void digitar(QWidget* w, const QString& texto) {
+    for (QChar c : texto) QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+void redigitar(QLineEdit* e, const QString& texto) {
+    QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(e, Qt::Key_Backspace);
+    digitar(e, texto);
+}
+
+void mostrarAtiva(QWidget& w) {
+    w.show();
+    w.activateWindow();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; }));
 }
 
 QString textoBotao(QMessageBox* caixa, QMessageBox::StandardButton b) {

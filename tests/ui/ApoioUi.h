@@ -16,6 +16,7 @@
 #include "data/dmPrincipal.h"
 
 class QApplication;
+class QLineEdit;
 
 namespace kov::teste {
 
@@ -74,5 +75,17 @@ inline void quandoCaixaAparecer(std::function<void(QMessageBox*)> acao) { quando
 
 // Texto do botão padrão da caixa, ou vazio se ela não o tem.
 QString textoBotao(QMessageBox* caixa, QMessageBox::StandardButton b);
+
+// Texto UTF-8 dos testes como QString.
+inline QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// Digita como o usuário, um caractere por vez (acentos inclusive: QTest::keyClicks não os
+// aceita no Qt 6.4).
+void digitar(QWidget* w, const QString& texto);
+// Apaga o conteúdo da caixa pelo teclado e digita o novo texto.
+void redigitar(QLineEdit* e, const QString& texto);
+// Mostra a janela e espera que ela seja a janela ativa da aplicação (um diálogo conta como
+// ativo para o Qt já quando a sua dona está ativa; aqui é preciso que ele mesmo esteja).
+void mostrarAtiva(QWidget& w);
 
 }  // namespace kov::teste

@@ -22,7 +22,6 @@ using namespace kov::teste;
 
 namespace {
 
-QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // Mostra o item (abrindo os ramos de cima) e devolve o centro dele na área da árvore.
 QPoint centroDoItem(QTreeWidget* arvore, QTreeWidgetItem* item) {
@@ -47,10 +46,6 @@ void duploCliqueItem(QTreeWidget* arvore, QTreeWidgetItem* item) {
     duploClique(arvore->viewport(), centroDoItem(arvore, item));
 }
 
-// Digita um caractere por vez, como o usuário (acentos inclusive).
-void digitar(QWidget* w, const QString& texto) {
-    for (QChar c : texto) QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
 
 QString municipioDaLinha(ui::TfrmEscolheMunicipio& tela, int linha) {
     return tela.grade()->model()->index(linha, 0).data().toString();

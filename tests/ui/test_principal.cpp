@@ -39,13 +39,6 @@ std::vector<ui::JanelaAjuda*> janelasAjuda() {
     return v;
 }
 
-// Mostra a janela e espera que ela seja a janela ativa da aplicação (um diálogo conta como
-// ativo para o Qt já quando a sua dona está ativa; aqui é preciso que ele mesmo esteja).
-void mostrarAtiva(QWidget& w) {
-    w.show();
-    w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; }));
-}
 
 }  // namespace
 

@@ -35,27 +35,13 @@ using namespace kov::teste;
 
 namespace {
 
-QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
 
 const char* const SemResponsavel =
     "Favor selecionar um responsável!\r\nCaso não existam responsáveis na lista, \r\n"
     "pode-se cadastrar um novo através do botão que está ao lado da mesma.";
 
-void digitar(QWidget* w, const QString& texto) {
-    for (QChar c : texto) QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
 
-void redigitar(QLineEdit* e, const QString& texto) {
-    QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(e, Qt::Key_Backspace);
-    digitar(e, texto);
-}
 
-void mostrarAtiva(QWidget& w) {
-    w.show();
-    w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; }));
-}
 
 // Escolhe numa lista fechada digitando o começo do item, como pelo teclado.
 void escolher(QComboBox* c, const QString& comeco) {
@@ -333,12 +319,11 @@ TEST(CadastroContribuintes, CamposObrigatoriosMarcadosComACorDasDicas) {
     t.show();
     const QColor dica = QApplication::palette().color(QPalette::ToolTipBase);
     for (QWidget* w : std::initializer_list<QWidget*>{t.edtInscEstadual, t.edtRazaoSocial, t.edtCNPJ, t.edtEmail,
-                                                      t.edtCnaef, t.edtDesmembramento, t.edtCEP,
-                                                      t.cbTipoContribuinte, t.cbResponsavel, t.cbMunicipio})
+                                                      t.edtCnaef, t.edtDesmembramento, t.edtDescricaoCnaef,
+                                                      t.edtCEP, t.cbTipoContribuinte, t.cbResponsavel, t.cbMunicipio})
         EXPECT_EQ(w->palette().color(QPalette::Base), dica) << w->objectName().toStdString();
     for (QWidget* w : std::initializer_list<QWidget*>{t.edtEndereco, t.edtNumero, t.edtComplemento, t.edtBairro,
-                                                      t.edtCaixaPostal, t.edtAgenciaPostal, t.edtDDD, t.edtTelefone,
-                                                      t.edtDescricaoCnaef})
+                                                      t.edtCaixaPostal, t.edtAgenciaPostal, t.edtDDD, t.edtTelefone})
         EXPECT_NE(w->palette().color(QPalette::Base), dica) << w->objectName().toStdString();
     t.cancelarEFechar();
 }
