@@ -4,7 +4,10 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -12,6 +15,7 @@
 #include "data/Edicao.h"
 #include "data/dmPrincipal.h"
 #include "ui/AncestralDRU.h"
+#include "ui/FiltroLinhas.h"
 #include "ui/ModeloLinhas.h"
 
 namespace kov::ui {
@@ -62,6 +66,30 @@ TfrmVisaoAncestral::TfrmVisaoAncestral(Tdm& dm, QWidget* pai)
         if (conjunto_ && !conjunto_->vazio()) editar();
     });
 
+    filtro_ = new FiltroLinhas(this);
+    edtLocalizar_ = new QLineEdit(this);
+    edtLocalizar_->setObjectName(QStringLiteral("edtLocalizar"));
+    edtLocalizar_->setClearButtonEnabled(true);
+    edtLocalizar_->setPlaceholderText(QStringLiteral("parte do nome, da inscrição ou de outra coluna"));
+    edtLocalizar_->setToolTip(QStringLiteral("Mostra só as linhas que contêm o texto (Ctrl+F)"));
+    edtLocalizar_->installEventFilter(this);
+    auto* lblLocalizar = new QLabel(QStringLiteral("&Localizar:"), this);
+    lblLocalizar->setBuddy(edtLocalizar_);
+    connect(edtLocalizar_, &QLineEdit::textChanged, this, [this](const QString& t) {
+        filtro_->definirTexto(t);
+        // A linha atual continua a atual quando aparece; senão, a primeira que aparece
+        if (!conjunto_) return;
+        if (linhaNaGrade(conjunto_->atual()) >= 0) selecionarLinha(conjunto_->atual());
+        else if (filtro_->rowCount() > 0)
+            grade_->setCurrentIndex(filtro_->index(0, 0));
+        atualizarComandos();
+    });
+    auto* atalho = new QShortcut(QKeySequence::Find, this);
+    connect(atalho, &QShortcut::activated, this, [this] {
+        edtLocalizar_->setFocus(Qt::ShortcutFocusReason);
+        edtLocalizar_->selectAll();
+    });
+
     auto botao = [this](QAction* a, const char* nome, QStyle::StandardPixmap icone) {
         auto* b = new QPushButton(style()->standardIcon(icone), a->text(), this);
         b->setObjectName(QString::fromLatin1(nome));
@@ -87,9 +115,14 @@ TfrmVisaoAncestral::TfrmVisaoAncestral(Tdm& dm, QWidget* pai)
     botoes->addStretch(1);
     botoes->addWidget(btnFechar_);
     botoes->addWidget(btnAjuda_);
+    auto* localizar = new QHBoxLayout;
+    localizar->setSpacing(6);
+    localizar->addWidget(lblLocalizar);
+    localizar->addWidget(edtLocalizar_, 1);
     auto* lay = new QVBoxLayout(this);
     lay->setContentsMargins(12, 12, 12, 12);
     lay->setSpacing(10);
+    lay->addLayout(localizar);
     lay->addWidget(grade_, 1);
     lay->addLayout(botoes);
     resize(760, 460);
@@ -111,13 +144,14 @@ void TfrmVisaoAncestral::definirConjunto(std::unique_ptr<ConjuntoDados> conjunto
     conjunto_->fechar();
     conjunto_->abrir();
     modelo_ = new ModeloLinhas(*conjunto_, std::move(colunas), this);
-    grade_->setModel(modelo_);
+    filtro_->setSourceModel(modelo_);
+    grade_->setModel(filtro_);
     connect(modelo_, &ModeloLinhas::registroAtualMudou, this, &TfrmVisaoAncestral::selecionarLinha);
     connect(grade_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& atual) {
                 if (sincronizando_ || !atual.isValid()) return;
                 sincronizando_ = true;
-                conjunto_->irPara(atual.row());
+                conjunto_->irPara(filtro_->mapToSource(atual).row());
                 sincronizando_ = false;
             });
     observador_ = conjunto_->observar([this](MudancaConjunto, const std::string&) { atualizarComandos(); });
@@ -125,13 +159,21 @@ void TfrmVisaoAncestral::definirConjunto(std::unique_ptr<ConjuntoDados> conjunto
     atualizarComandos();
 }
 
+int TfrmVisaoAncestral::linhaNaGrade(int linhaConjunto) const {
+    if (!modelo_ || linhaConjunto < 0 || linhaConjunto >= modelo_->rowCount()) return -1;
+    const QModelIndex i = filtro_->mapFromSource(modelo_->index(linhaConjunto, 0));
+    return i.isValid() ? i.row() : -1;
+}
+
 void TfrmVisaoAncestral::selecionarLinha(int linha) {
     if (sincronizando_ || !modelo_) return;
     sincronizando_ = true;
-    if (linha >= 0 && linha < modelo_->rowCount()) {
-        grade_->selectRow(linha);
-        grade_->setCurrentIndex(modelo_->index(linha, 0));
-        grade_->scrollTo(modelo_->index(linha, 0));
+    const int naGrade = linhaNaGrade(linha);
+    if (naGrade >= 0) {
+        const QModelIndex i = filtro_->index(naGrade, 0);
+        grade_->selectRow(naGrade);
+        grade_->setCurrentIndex(i);
+        grade_->scrollTo(i);
     } else {
         grade_->clearSelection();
     }
@@ -141,7 +183,8 @@ void TfrmVisaoAncestral::selecionarLinha(int linha) {
 void TfrmVisaoAncestral::atualizarComandos() {
     const bool aberto = conjunto_ && conjunto_->aberto();
     const bool navegando = aberto && conjunto_->navegando();
-    const bool vazio = !aberto || conjunto_->vazio();
+    // Com o filtro escondendo todas as linhas, não há registro a editar ou excluir
+    const bool vazio = !aberto || conjunto_->vazio() || (filtro_ && filtro_->rowCount() == 0);
     actdbAncestralVisaoInserir->setEnabled(aberto);
     actdbAncestralVisaoEditar->setEnabled(navegando && !vazio);
     actdbAncestralVisaoDelete->setEnabled(aberto && !vazio);
@@ -149,13 +192,24 @@ void TfrmVisaoAncestral::atualizarComandos() {
 
 void TfrmVisaoAncestral::inserir() {
     if (!conjunto_ || !conjunto_->navegando()) return;
-    conjunto_->inserir();
+    try {
+        conjunto_->inserir();
+    } catch (const std::exception& e) {
+        ui_->erro(e.what());
+        return;
+    }
     abrirEdicao();
 }
 
 void TfrmVisaoAncestral::editar() {
     if (!conjunto_ || !conjunto_->navegando() || conjunto_->vazio()) return;
-    conjunto_->editar();
+    if (linhaNaGrade(conjunto_->atual()) < 0) return;  // escondida pelo filtro
+    try {
+        conjunto_->editar();
+    } catch (const std::exception& e) {
+        ui_->erro(e.what());
+        return;
+    }
     abrirEdicao();
 }
 
@@ -180,6 +234,7 @@ void TfrmVisaoAncestral::abrirEdicao() {
     if (conjunto_->editando()) conjunto_->cancelar();
     selecionarLinha(conjunto_->atual());
     grade_->setFocus();
+    depoisDaEdicao();
 }
 
 void TfrmVisaoAncestral::excluir() {
@@ -198,6 +253,20 @@ void TfrmVisaoAncestral::fechar() { reject(); }
 void TfrmVisaoAncestral::ajuda() { PressionarF1(this); }
 
 bool TfrmVisaoAncestral::eventFilter(QObject* alvo, QEvent* e) {
+    // Na caixa Localizar: Seta para baixo e Enter descem à grade; Esc limpa o texto (com a
+    // caixa vazia, fecha a lista como de costume)
+    if (alvo == edtLocalizar_ && e->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        if (k->key() == Qt::Key_Down || k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+            grade_->setFocus(Qt::OtherFocusReason);
+            if (!grade_->currentIndex().isValid() && filtro_->rowCount() > 0) grade_->setCurrentIndex(filtro_->index(0, 0));
+            return true;
+        }
+        if (k->key() == Qt::Key_Escape && !edtLocalizar_->text().isEmpty()) {
+            edtLocalizar_->clear();
+            return true;
+        }
+    }
     // Enter na grade abre o registro atual, como o duplo clique
     if (alvo == grade_ && e->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(e);

@@ -1,6 +1,8 @@
 #pragma once
 // Tela de lista de que descendem as listas de cadastro: a grade sobre um conjunto de dados
-// e os comandos de inserir, editar e excluir, que abrem a tela de edição do registro.
+// e os comandos de inserir, editar e excluir, que abrem a tela de edição do registro. A
+// caixa "Localizar" sobre a grade deixa só as linhas que contêm o texto digitado em alguma
+// coluna (Ctrl+F ou Alt+L a alcançam; Seta para baixo desce à grade; Esc a limpa).
 #include <QDialog>
 #include <functional>
 #include <memory>
@@ -8,6 +10,7 @@
 #include <vector>
 
 class QAction;
+class QLineEdit;
 class QPushButton;
 class QTableView;
 
@@ -18,6 +21,7 @@ class ConjuntoDados;
 
 namespace kov::ui {
 
+class FiltroLinhas;
 class InteracaoTela;
 class ModeloLinhas;
 class TfrmAncestral;
@@ -35,6 +39,9 @@ public:
     ConjuntoDados* conjunto() const { return conjunto_.get(); }
     QTableView* grade() const { return grade_; }
     ModeloLinhas* modelo() const { return modelo_; }
+    QLineEdit* caixaLocalizar() const { return edtLocalizar_; }
+    // Linha da grade que mostra a linha do conjunto (-1 quando o filtro a esconde).
+    int linhaNaGrade(int linhaConjunto) const;
     // Tela de edição aberta neste momento (nula fora da inclusão e da alteração).
     TfrmAncestral* edicaoAberta() const { return edicao_; }
 
@@ -51,8 +58,8 @@ public:
     QPushButton* botaoAjuda() const { return btnAjuda_; }
 
 public slots:
-    void inserir();
-    void editar();
+    virtual void inserir();
+    virtual void editar();
     void excluir();
     void fechar();
     void ajuda();
@@ -64,17 +71,23 @@ protected:
     void definirConjunto(std::unique_ptr<ConjuntoDados> conjunto, std::vector<std::string> colunas);
     void definirEdicao(FabricaEdicao fabrica) { fabrica_ = std::move(fabrica); }
     Tdm& dm() const { return dm_; }
+    InteracaoTela& ui() const { return *ui_; }
+    // Depois que a tela de edição aberta por inserir ou editar fecha.
+    virtual void depoisDaEdicao() {}
+    // Leva a grade à linha do conjunto (quando o filtro a mostra).
+    void selecionarLinha(int linha);
 
     bool eventFilter(QObject* alvo, QEvent* e) override;
 
 private:
     void abrirEdicao();
-    void selecionarLinha(int linha);
 
     Tdm& dm_;
     std::unique_ptr<InteracaoTela> ui_;
     std::unique_ptr<ConjuntoDados> conjunto_;
     ModeloLinhas* modelo_ = nullptr;
+    FiltroLinhas* filtro_ = nullptr;
+    QLineEdit* edtLocalizar_;
     FabricaEdicao fabrica_;
     TfrmAncestral* edicao_ = nullptr;
     int observador_ = 0;

@@ -3,11 +3,15 @@
 // exportação, lembrete de gravar, teclado), a tela de lista (exclusão com pergunta) e a
 // tela de passos (teclado, ações, linha de situação).
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QMainWindow>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTest>
@@ -19,6 +23,12 @@
 #include <filesystem>
 
 #include "ApoioUi.h"
+#include "apoio/Cadastro.h"
+#include "data/LinhasBanco.h"
+#include "data/fb/Transacao.h"
+#include "ui/Controles.h"
+#include "ui/frmEContribuintes.h"
+#include "ui/frmVContribuintes.h"
 #include "data/Cadastros.h"
 #include "data/Edicao.h"
 #include "ui/AncestralKOV.h"
@@ -38,8 +48,11 @@ KOV_LINHA(LinhaDois, DOIS, KOV_COLUNAS_DOIS)
 
 using teste::AmbienteTela;
 using teste::quandoAparecer;
+using teste::digitar;
+using teste::mostrarAtiva;
+using teste::Q;
+using teste::redigitar;
 
-QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
 
 const char* const TextoCancelamento =
     "Confirma cancelamento de todas as alterações, \r\nque ainda não foram enviadas para a base de dados ?";
@@ -48,23 +61,8 @@ const char* const TextoLembrete =
     "Já se passaram pelo menos 10 minutos desde a última vez que os dados foram atualizados no banco.\r\n"
     "Deseja gravar todas as alterações agora?";
 
-// Digita como o usuário, um caractere por vez (acentos inclusive).
-void digitar(QWidget* w, const QString& texto) {
-    for (QChar c : texto) QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
 
-// Apaga o conteúdo da caixa pelo teclado e digita o novo texto.
-void redigitar(QLineEdit* e, const QString& texto) {
-    QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(e, Qt::Key_Backspace);
-    digitar(e, texto);
-}
 
-void mostrarAtiva(QWidget& w) {
-    w.show();
-    w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; }));
-}
 
 int gravarResponsavel(Tdm& dm, const std::string& nome) {
     teste::InteracaoGravada ui;
@@ -776,8 +774,250 @@ TEST(TelaPassos, SituacaoSoNaTelaDePassosAtiva) {
         ui::LimparStatus();
         EXPECT_EQ(tela->painelStatus()->text(), "Gerando arquivo de backup. Aguarde...");
         EXPECT_TRUE(edicao.findChildren<QStatusBar*>().empty());
+
+        // a situação das rotinas chega à barra da janela principal; numa tela de passos,
+        // à linha dela
+        QMainWindow principal;
+        ui::InteracaoGui gui(&principal);
+        gui.definirBarraStatus(principal.statusBar());
+        gui.mostrarStatus("Consistindo a declaração");
+        EXPECT_EQ(principal.statusBar()->currentMessage(), Q("Consistindo a declaração"));
+        gui.limparStatus();
+        EXPECT_EQ(principal.statusBar()->currentMessage(), "");
+        edicao.close();
+        mostrarAtiva(*tela);
+        gui.mostrarStatus("Copiando");
+        EXPECT_EQ(tela->painelStatus()->text(), "Copiando. Aguarde...");
+        EXPECT_EQ(principal.statusBar()->currentMessage(), "");
     }
     tela->close();
+}
+
+// --- Ligação dos controles ---------------------------------------------------------------------
+
+namespace {
+
+#define KOV_COLUNAS_TIPOS(X) X(ID, Chave) X(QUANTIDADE, Inteiro) X(VALOR, Valor) X(DIA, Data)
+KOV_LINHA(LinhaTipos, TIPOS, KOV_COLUNAS_TIPOS)
+
+#define KOV_COLUNAS_ESCOLHAS(X) X(NOME, Texto) X(FLAG, Texto) X(MARCA, Texto) X(TIPO, Texto)
+KOV_LINHA(LinhaEscolhas, ESCOLHAS, KOV_COLUNAS_ESCOLHAS)
+
+template <class L>
+std::unique_ptr<ConjuntoLinhas<L>> conjuntoDe(const char* nome, std::vector<L> linhas, std::vector<L>* gravadas) {
+    typename ConjuntoLinhas<L>::Operacoes ops;
+    ops.carregar = [linhas] { return linhas; };
+    ops.gravar = [gravadas](L& l) { gravadas->push_back(l); };
+    return std::make_unique<ConjuntoLinhas<L>>(nome, ops, std::vector<DescricaoCampo>{});
+}
+
+class TelaTipos : public ui::TfrmAncestralKOV {
+public:
+    TelaTipos(Tdm& dm, ConjuntoDados* c) : TfrmAncestralKOV(dm, c) {
+        auto* lay = new QVBoxLayout(corpo());
+        for (auto [e, campo] : {std::pair{&edtQuantidade, "QUANTIDADE"}, {&edtValor, "VALOR"}, {&edtDia, "DIA"}}) {
+            *e = new QLineEdit(corpo());
+            ui::LigarCampo(*e, campo);
+            lay->addWidget(*e);
+        }
+        iniciarTela();
+    }
+    QLineEdit* edtQuantidade;
+    QLineEdit* edtValor;
+    QLineEdit* edtDia;
+};
+
+// Escolhas S/N (grupo de opções e caixa de marcar), uma lista e um campo de outro conjunto.
+class TelaEscolhas : public ui::TfrmAncestralKOV {
+public:
+    TelaEscolhas(Tdm& dm, ConjuntoDados* c, ConjuntoDados* outro) : TfrmAncestralKOV(dm, c) {
+        auto* lay = new QVBoxLayout(corpo());
+        grpFlag = new ui::GrupoOpcoes(QStringLiteral("Flag"), corpo());
+        grpFlag->adicionar(QStringLiteral("Sim"), QStringLiteral("S"));
+        grpFlag->adicionar(QStringLiteral("Nao"), QStringLiteral("N"));
+        ui::LigarCampo(grpFlag, "FLAG");
+        ckMarca = new QCheckBox(QStringLiteral("Marca"), corpo());
+        ui::LigarCampo(ckMarca, "MARCA");
+        cbTipo = new QComboBox(corpo());
+        cbTipo->addItem("Um", "1");
+        cbTipo->addItem("Dois", "2");
+        ui::LigarCampo(cbTipo, "TIPO");
+        edtOutro = new QLineEdit(corpo());
+        ui::LigarCampoDe(edtOutro, "cdsOutro", "NOME");
+        btnAcao = new QPushButton(QStringLiteral("Ação"), corpo());
+        connect(btnAcao, &QPushButton::clicked, [this] { ++cliques; });
+        for (QWidget* w : std::initializer_list<QWidget*>{grpFlag, ckMarca, cbTipo, edtOutro, btnAcao}) lay->addWidget(w);
+        definirFonte("cdsOutro", outro);
+        iniciarTela();
+    }
+    ui::GrupoOpcoes* grpFlag;
+    QCheckBox* ckMarca;
+    QComboBox* cbTipo;
+    QLineEdit* edtOutro;
+    QPushButton* btnAcao;
+    int cliques = 0;
+};
+
+}  // namespace
+
+TEST(TelaEdicao, TextoQueNaoConverteMostraOErroEMantemAEdicao) {
+    AmbienteTela amb;
+    std::vector<LinhaTipos> gravadas;
+    auto cds = conjuntoDe<LinhaTipos>("cdsTipos", {}, &gravadas);
+    cds->abrir();
+    cds->inserir();
+    TelaTipos tela(*amb.dm, cds.get());
+    mostrarAtiva(tela);
+    struct Caso {
+        QLineEdit* edt;
+        const char* errado;
+        const char* mensagem;
+        const char* certo;
+    } casos[] = {{tela.edtValor, "1,234", "'1,234' não é um valor válido", "1.234"},
+                 {tela.edtQuantidade, "-", "'-' não é um valor inteiro válido", "-5"},
+                 {tela.edtDia, "31/02/2020", "'31/02/2020' não é uma data válida", "29/02/2020"}};
+    for (const auto& c : casos) {
+        redigitar(c.edt, Q(c.errado));
+        amb.ui.mensagens.clear();
+        tela.actdbAncestralGravar->trigger();
+        EXPECT_EQ(amb.ui.textos(), std::vector<std::string>{c.mensagem});
+        EXPECT_TRUE(gravadas.empty());
+        EXPECT_EQ(cds->estado(), EstadoConjunto::Insercao);
+        EXPECT_TRUE(tela.fechamentoBloqueado());
+        EXPECT_EQ(QApplication::focusWidget(), c.edt);
+        EXPECT_EQ(c.edt->text(), Q(c.errado));  // o texto digitado continua na caixa
+        redigitar(c.edt, Q(c.certo));
+    }
+    amb.ui.mensagens.clear();
+    QTest::mouseClick(tela.botaoGravar(), Qt::LeftButton);
+    EXPECT_TRUE(amb.ui.mensagens.empty());
+    ASSERT_EQ(gravadas.size(), 1u);
+    EXPECT_EQ(gravadas[0].VALOR, Dinheiro::deReais(1234));
+    EXPECT_EQ(gravadas[0].QUANTIDADE, -5);
+    EXPECT_EQ(gravadas[0].DIA, fb::Data(std::chrono::year(2020), std::chrono::February, std::chrono::day(29)));
+    EXPECT_FALSE(tela.isVisible());
+}
+
+TEST(TelaEdicao, EscolhasListasEOutraFonteSeguemOEstadoDoSeuConjunto) {
+    AmbienteTela amb;
+    std::vector<LinhaEscolhas> gravadas;
+    std::vector<LinhaDois> outras;
+    auto cds = conjuntoDe<LinhaEscolhas>("cdsEscolhas", {{"A", "N", "N", "1"}}, &gravadas);
+    auto outro = conjuntoDe<LinhaDois>("cdsOutro", {{"X", ""}}, &outras);
+    TelaEscolhas tela(*amb.dm, cds.get(), outro.get());
+    ui::DefinirSomenteLeitura(tela.ckMarca, true);  // a tela fixa a caixa de marcar
+    mostrarAtiva(tela);
+    EXPECT_EQ(tela.grpFlag->valor(), "N");
+    EXPECT_FALSE(tela.ckMarca->isChecked());
+    EXPECT_EQ(tela.cbTipo->currentText(), "Um");
+    EXPECT_EQ(tela.edtOutro->text(), "X");
+
+    // fora da edição as escolhas não mudam, mas continuam habilitadas e na ordem do Tab
+    QTest::mouseClick(tela.grpFlag->botao("S"), Qt::LeftButton);
+    tela.cbTipo->setFocus();
+    QTest::keyClick(tela.cbTipo, Qt::Key_Down);
+    EXPECT_EQ(tela.grpFlag->valor(), "N");
+    EXPECT_EQ(tela.cbTipo->currentText(), "Um");
+    EXPECT_TRUE(tela.cbTipo->isEnabled());
+    EXPECT_TRUE(tela.cbTipo->focusPolicy() & Qt::TabFocus);
+
+    // em edição escrevem no campo; a caixa fixada pela tela continua fixa
+    tela.actdbAncestralEditar->trigger();
+    QTest::mouseClick(tela.grpFlag->botao("S"), Qt::LeftButton);
+    EXPECT_EQ(cds->valor("FLAG").texto(), "S");
+    QTest::mouseClick(tela.ckMarca, Qt::LeftButton, {}, QPoint(8, tela.ckMarca->height() / 2));
+    EXPECT_EQ(cds->valor("MARCA").texto(), "N");
+    ui::DefinirSomenteLeitura(tela.ckMarca, false);
+    QTest::mouseClick(tela.ckMarca, Qt::LeftButton, {}, QPoint(8, tela.ckMarca->height() / 2));
+    EXPECT_EQ(cds->valor("MARCA").texto(), "S");
+    QTest::keyClick(tela.cbTipo, Qt::Key_Down);
+    EXPECT_EQ(cds->valor("TIPO").texto(), "2");
+
+    // o campo de outro conjunto segue o estado dele, não o do principal
+    EXPECT_TRUE(tela.edtOutro->isReadOnly());
+    outro->editar();
+    EXPECT_FALSE(tela.edtOutro->isReadOnly());
+    redigitar(tela.edtOutro, "Y");
+    EXPECT_EQ(outro->valor("NOME").texto(), "Y");
+    EXPECT_EQ(cds->valor("NOME").texto(), "A");
+
+    // Enter num botão só anda (o espaço o aciona); um controle criado depois também anda
+    tela.btnAcao->setFocus();
+    QTest::keyClick(tela.btnAcao, Qt::Key_Return);
+    EXPECT_EQ(tela.cliques, 0);
+    EXPECT_NE(QApplication::focusWidget(), tela.btnAcao);
+    auto* tardio = new QLineEdit(tela.findChild<QWidget*>("corpo"));
+    tela.findChild<QWidget*>("corpo")->layout()->addWidget(tardio);
+    tardio->show();
+    tardio->setFocus();
+    QTest::keyClick(tardio, Qt::Key_Return);
+    EXPECT_NE(QApplication::focusWidget(), tardio);
+
+    QTest::mouseClick(tela.botaoGravar(), Qt::LeftButton);
+    ASSERT_EQ(gravadas.size(), 1u);
+    EXPECT_EQ(gravadas[0].FLAG, "S");
+    EXPECT_EQ(gravadas[0].MARCA, "S");
+    EXPECT_EQ(gravadas[0].TIPO, "2");
+}
+
+// --- Localizar nas listas ----------------------------------------------------------------------
+
+TEST(TelaLista, LocalizarPorQualquerColunaComOuSemMascaraPeloTeclado) {
+    AmbienteTela amb;
+    const int responsavel = gravarResponsavel(*amb.dm, "Ana");
+    {
+        fb::Transacao tr(amb.dm->MainConnection);
+        const int municipio = amb.dm->ref.cdsMunicipio.front().CODDRUMUNICIPIO;
+        std::vector<Contribuinte> cs;
+        const char* dados[][2] = {{"1234567890107", "Comércio Ação Ltda"},
+                                  {"9876543210105", "Padaria Pão Quente"},
+                                  {"5555555555555", "Oficina do Zé"}};
+        for (int i = 0; i < 3; ++i) {
+            Contribuinte c = teste::ContribuinteDeTeste(i + 1, municipio, dados[i][1]);
+            c.INSCESTADUAL = dados[i][0];
+            c.RESPONSAVEL_ID = responsavel;
+            cs.push_back(c);
+        }
+        InserirLinhas(tr, cs);
+        tr.commit();
+    }
+    ui::TFormVisaoContribuintes lista(*amb.dm);
+    mostrarAtiva(lista);
+    auto* grade = lista.grade();
+    ASSERT_EQ(grade->model()->rowCount(), 3);
+    lista.grade()->setFocus();
+    QTest::keyClick(grade, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_EQ(QApplication::focusWidget(), lista.caixaLocalizar());
+
+    auto mostradas = [&] {
+        QStringList l;
+        for (int i = 0; i < grade->model()->rowCount(); ++i) l << grade->model()->index(i, 1).data().toString();
+        return l;
+    };
+    digitar(lista.caixaLocalizar(), "acao");  // sem acento e em minúsculas
+    EXPECT_EQ(mostradas(), QStringList({Q("Comércio Ação Ltda")}));
+    redigitar(lista.caixaLocalizar(), "987.654");  // com a máscara da inscrição
+    EXPECT_EQ(mostradas(), QStringList({Q("Padaria Pão Quente")}));
+    redigitar(lista.caixaLocalizar(), "987654");
+    EXPECT_EQ(mostradas(), QStringList({Q("Padaria Pão Quente")}));
+    EXPECT_EQ(lista.conjunto()->valor("RAZAOSOCIAL").texto(), "Padaria Pão Quente");
+    redigitar(lista.caixaLocalizar(), "nada assim");
+    EXPECT_TRUE(mostradas().isEmpty());
+    EXPECT_FALSE(lista.botaoEditar()->isEnabled());
+
+    // Esc limpa; Seta para baixo desce à grade, onde Enter abre a linha escolhida
+    QTest::keyClick(lista.caixaLocalizar(), Qt::Key_Escape);
+    EXPECT_EQ(mostradas().size(), 3);
+    EXPECT_TRUE(lista.isVisible());
+    digitar(lista.caixaLocalizar(), Q("zé"));
+    QTest::keyClick(lista.caixaLocalizar(), Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), grade);
+    quandoAparecer<ui::TFormEdicaoContribuinte>([](ui::TFormEdicaoContribuinte* t) {
+        EXPECT_EQ(t->edtRazaoSocial->text(), Q("Oficina do Zé"));
+        t->cancelarEFechar();
+    });
+    QTest::keyClick(grade, Qt::Key_Return);
+    EXPECT_EQ(lista.conjunto()->valor("INSCESTADUAL").texto(), "5555555555555");
 }
 
 }  // namespace kov
