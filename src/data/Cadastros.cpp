@@ -186,12 +186,16 @@ std::vector<LinhaListaContribuinte> ListarContribuintes(fb::Conexao& c) {
 
 Contribuinte CarregarContribuinte(fb::Conexao& c, int id) {
     auto tr = fb::Transacao::leitura(c);
+    Contribuinte ct = CarregarContribuinte(tr, id);
+    tr.commit();
+    return ct;
+}
+
+Contribuinte CarregarContribuinte(fb::Transacao& tr, int id) {
     fb::Comando q(tr, "SELECT " + ListaColunas<Contribuinte>() + " FROM CONTRIBUINTE WHERE CONTRIBUINTE_ID = :ID");
     q.param("ID", id);
     if (!q.proximo()) throw ErroSistema("Contribuinte " + std::to_string(id) + " não encontrado.");
-    Contribuinte ct = LerLinha<Contribuinte>(q);
-    tr.commit();
-    return ct;
+    return LerLinha<Contribuinte>(q);
 }
 
 Contribuinte NovoContribuinte() {
@@ -221,8 +225,7 @@ void GravarContribuinte(fb::Conexao& c, Contribuinte& ct, Interacao& ui) {
     validarContribuinte(tr, ct, ui);
     Contribuinte linha = ct;
     if (linha.CONTRIBUINTE_ID == 0) {
-        linha.CONTRIBUINTE_ID = ProximoCodigo(tr, "CONTRIBUINTE");
-        InserirLinhas(tr, std::vector<Contribuinte>{linha});
+        InserirContribuinte(tr, linha);
     } else {
         if (!existe(tr, "SELECT 1 FROM CONTRIBUINTE WHERE CONTRIBUINTE_ID = :ID", {{"ID", linha.CONTRIBUINTE_ID}}))
             throw ErroSistema("Contribuinte " + std::to_string(linha.CONTRIBUINTE_ID) + " não encontrado.");
@@ -231,6 +234,11 @@ void GravarContribuinte(fb::Conexao& c, Contribuinte& ct, Interacao& ui) {
     tr.commit();
     // Só depois de confirmada: uma gravação que falha deixa o registro como novo
     ct.CONTRIBUINTE_ID = linha.CONTRIBUINTE_ID;
+}
+
+void InserirContribuinte(fb::Transacao& tr, Contribuinte& ct) {
+    if (ct.CONTRIBUINTE_ID == 0) ct.CONTRIBUINTE_ID = ProximoCodigo(tr, "CONTRIBUINTE");
+    InserirLinhas(tr, std::vector<Contribuinte>{ct});
 }
 
 void ExcluirContribuinte(fb::Conexao& c, int id) {

@@ -34,6 +34,7 @@ struct LinhaListaContribuinte {
 std::vector<LinhaListaContribuinte> ListarContribuintes(fb::Conexao& c);
 // Levanta ErroSistema quando a chave não existe.
 Contribuinte CarregarContribuinte(fb::Conexao& c, int contribuinteId);
+Contribuinte CarregarContribuinte(fb::Transacao& tr, int contribuinteId);
 // Registro novo: UF_ID 'QZ' e nenhum responsável (RESPONSAVEL_ID 0). A chave fica 0 até
 // a gravação, que a tira do gerador.
 Contribuinte NovoContribuinte();
@@ -52,6 +53,10 @@ void ValidarContribuinte(fb::Conexao& c, const Contribuinte& ct, Interacao& ui);
 // Verifica e grava numa transação: chave 0 tira a chave do gerador e insere; senão
 // atualiza a linha existente. Depois de gravar, ct.CONTRIBUINTE_ID tem a chave.
 void GravarContribuinte(fb::Conexao& c, Contribuinte& ct, Interacao& ui);
+
+// Só a inserção, na transação de quem chama e sem as verificações da tela: chave 0 é tirada
+// do gerador. A restauração de arquivos cria assim o contribuinte que o arquivo traz.
+void InserirContribuinte(fb::Transacao& tr, Contribuinte& ct);
 
 // Recusa (ErroSistema) quando o contribuinte tem declarações.
 void ExcluirContribuinte(fb::Conexao& c, int contribuinteId);

@@ -156,22 +156,25 @@ void ligar(std::vector<L>& v, int id) {
 
 }  // namespace
 
-namespace {
-// Guarda o retrato das seções como ficaram na base.
-void lembrarGravada(Declaracao& d) {
+void MarcarComoGravada(Declaracao& d) {
+    d.salvo = d.doc;
     auto copia = std::make_shared<Declaracao>(d);
     copia->gravada.reset();
     d.gravada = std::move(copia);
 }
-}  // namespace
 
 Declaracao CarregarDeclaracao(fb::Conexao& c, int id) {
     auto tr = fb::Transacao::leitura(c);
+    Declaracao d = CarregarDeclaracao(tr, id);
+    tr.commit();
+    return d;
+}
+
+Declaracao CarregarDeclaracao(fb::Transacao& tr, int id) {
     Declaracao d;
     auto docs = LerLinhas<Documento>(tr, "DOCUMENTO_ID = :DOCUMENTO_ID", id);
     if (docs.empty()) throw ErroSistema("Declaração " + std::to_string(id) + " não encontrada.");
     d.doc = docs.front();
-    d.salvo = d.doc;
     {
         fb::Comando q(tr,
                       "SELECT C.INSCESTADUAL, C.RAZAOSOCIAL, C.CNPJ, S.DESCRICAO, R.DESCRICAO, T.TITULO, F.DESCRICAO, "
@@ -234,12 +237,18 @@ Declaracao CarregarDeclaracao(fb::Conexao& c, int id) {
         q.param("DOCUMENTO_ID", id);
         while (q.proximo()) d.detalhamentoEntrada.push_back(LerLinha<DetalhamentoEntrada>(q));
     }
-    tr.commit();
-    lembrarGravada(d);
+    MarcarComoGravada(d);
     return d;
 }
 
 void GravarDeclaracao(fb::Conexao& c, Declaracao& d) {
+    fb::Transacao tr(c);
+    EscreverDeclaracao(tr, d);
+    tr.commit();
+    MarcarComoGravada(d);
+}
+
+void EscreverDeclaracao(fb::Transacao& tr, Declaracao& d) {
     const int id = d.doc.DOCUMENTO_ID;
     if (id <= 0) throw ErroSistema("Declaração sem chave não pode ser gravada.");
     ligar(d.estoque, id);
@@ -253,7 +262,6 @@ void GravarDeclaracao(fb::Conexao& c, Declaracao& d) {
     ligar(d.giEntrada, id);
     ligar(d.giSaidas, id);
     ligar(d.detalhamentoEntrada, id);
-    fb::Transacao tr(c);
     // Linha de DOCUMENTO: atualiza, ou insere quando ainda não existe. Igual à lida (ou à
     // gravada por último) fica como está: cada página tocada é uma escrita síncrona a mais
     // no commit.
@@ -277,9 +285,6 @@ void GravarDeclaracao(fb::Conexao& c, Declaracao& d) {
     regravar(tr, antes.giEntrada, d.giEntrada);
     regravar(tr, antes.giSaidas, d.giSaidas);
     regravar(tr, antes.detalhamentoEntrada, d.detalhamentoEntrada);
-    tr.commit();
-    d.salvo = d.doc;
-    lembrarGravada(d);
 }
 
 void ExcluirDeclaracao(fb::Conexao& c, int id) {

@@ -51,9 +51,17 @@ struct Declaracao {
 
 // Lê a declaração inteira; lança ErroSistema se a chave não existe.
 Declaracao CarregarDeclaracao(fb::Conexao& c, int documentoId);
+// O mesmo dentro da transação de quem chama (que a confirma).
+Declaracao CarregarDeclaracao(fb::Transacao& tr, int documentoId);
 // Grava a declaração inteira numa transação (a linha de DOCUMENTO e todas as seções, como
 // estão em memória). Depois de gravar, 'salvo' passa a ser o cabeçalho gravado.
 void GravarDeclaracao(fb::Conexao& c, Declaracao& d);
+// As partes de GravarDeclaracao para quem grava junto com outras leituras e escritas numa
+// transação só (cada transação custa escritas síncronas no disco): EscreverDeclaracao
+// escreve na transação o que mudou; depois do commit, MarcarComoGravada faz do que está em
+// memória o retrato do que está na base.
+void EscreverDeclaracao(fb::Transacao& tr, Declaracao& d);
+void MarcarComoGravada(Declaracao& d);
 // Apaga a declaração e suas seções.
 void ExcluirDeclaracao(fb::Conexao& c, int documentoId);
 

@@ -1,9 +1,9 @@
 #include "files/untGeraXmlKOV.h"
 
 #include <cstdio>
-#include <initializer_list>
 
 #include "data/Cadastros.h"
+#include "data/Entregas.h"
 #include "data/Figuras.h"
 #include "data/LinhasBanco.h"
 #include "data/ReciboTexto.h"
@@ -13,6 +13,7 @@
 #include "data/fb/Transacao.h"
 #include "files/CifraRSA.h"
 #include "files/DocumentoXml.h"
+#include "files/MapaArquivo.h"
 #include "platform/Interacao.h"
 
 namespace kov {
@@ -68,13 +69,14 @@ private:
     std::vector<std::string>& v_;
 };
 
-template <class L>
-using Campos = std::initializer_list<std::pair<const char*, Quantia L::*>>;
-
 // Folhas de valores de uma seção de uma linha; seção ausente escreve "0".
 template <class L>
-void valores(Linhas& l, const std::optional<L>& linha, Campos<L> campos) {
+void valores(Linhas& l, const std::optional<L>& linha, CamposArquivo<L> campos) {
     for (const auto& [tag, membro] : campos) l.valor(tag, linha ? (*linha).*membro : Quantia{});
+}
+template <class L>
+void valores(Linhas& l, const L& linha, CamposArquivo<L> campos) {
+    for (const auto& [tag, membro] : campos) l.valor(tag, linha.*membro);
 }
 
 // Nulo ou diferente de zero em alguma coluna de valor que não é chave.
@@ -103,29 +105,24 @@ void escreverEntradaOuSaida(Linhas& l, const Declaracao& d, bool entrada, std::v
     auto comuns = [&](const auto& secao) {
         using L = typename std::decay_t<decltype(secao)>::value_type;
         l.abre("valor_contabil_total");
-        valores<L>(l, secao, {{"total", &L::VCTOTAL}, {"estado", &L::VCESTADO}, {"outros_estados", &L::VCOUTROS},
-                              {"exterior", &L::VCEXTERIOR}});
+        l.valor("total", secao ? secao->VCTOTAL : Quantia{});
+        valores<L>(l, secao, VALOR_CONTABIL_PARCELAS<L>);
         l.fecha("valor_contabil_total");
-        valores<L>(l, secao, {{"base_calculo_total", &L::BCTOTAL}, {"icms_total", &L::ICMSTOTAL},
-                              {"operacao_sem_icms_total", &L::OPSEMICMSTOTAL},
-                              {"ajuste_transferencia", &L::AJUSTETRANSFERENCIA},
-                              {"autuacao_denuncia", &L::AUTUACAODENUNCIA}});
+        valores<L>(l, secao, TOTAIS_ENTRADA_SAIDA<L>);
     };
     const int primeiro = entrada ? 1 : 4;
     l.abre(entrada ? "entrada" : "saida");
     if (entrada) {
         comuns(d.entrada);
-        valores<Entrada>(l, d.entrada,
-                         {{"produto_agropecuario", &Entrada::PRODUTOSAGROP}, {"energia_eletrica", &Entrada::ENERGIAELETRICA}});
+        valores<Entrada>(l, d.entrada, PROPRIAS_ENTRADA);
     } else {
         comuns(d.saida);
-        valores<Saida>(l, d.saida, {{"transporte_tomado", &Saida::TRANSPORTETOMADO}, {"cooperativa", &Saida::COOPERATIVA}});
+        valores<Saida>(l, d.saida, PROPRIAS_SAIDA);
     }
-    const char* grupos[] = {"estado", "outros_estados", "exterior"};
     for (int i = 0; i < 3; ++i) {
-        l.abre(grupos[i]);
+        l.abre(GRUPOS_OPERACAO[i]);
         EscreverDetalheOperacao(v, d, primeiro + i);
-        l.fecha(grupos[i]);
+        l.fecha(GRUPOS_OPERACAO[i]);
     }
     l.fecha(entrada ? "entrada" : "saida");
 }
@@ -134,79 +131,38 @@ void escreverPrelo(Linhas& l, const Declaracao& d, std::vector<std::string>& v) 
     l.abre("prelo");
     l.abre("estoque");
     l.abre("valor_inicial");
-    valores<Estoque>(l, d.estoque,
-                     {{"tributados", &Estoque::INITRIBUTADOS}, {"sujeitos_st", &Estoque::INISST},
-                      {"isentos", &Estoque::INIISENTO}, {"outros", &Estoque::INIOUTROS}, {"total", &Estoque::INITOTAL}});
+    valores<Estoque>(l, d.estoque, ESTOQUE_INICIAL);
     l.fecha("valor_inicial");
     l.abre("valor_final");
-    valores<Estoque>(l, d.estoque,
-                     {{"tributados", &Estoque::FIMTRIBUTADOS}, {"sujeitos_st", &Estoque::FIMSST},
-                      {"isentos", &Estoque::FIMISENTO}, {"outros", &Estoque::FIMOUTROS}, {"total", &Estoque::FIMTOTAL}});
+    valores<Estoque>(l, d.estoque, ESTOQUE_FINAL);
     l.fecha("valor_final");
     l.fecha("estoque");
-
-    using D = DespesasOperacionais;
     l.abre("despesas_operacionais");
-    valores<D>(l, d.despesas,
-               {{"prolabore", &D::PROLABORE}, {"salarios_comissoes", &D::SALARIOSCOMISSOES},
-                {"encargos_sociais", &D::ENCARGOSSOCIAIS}, {"servicos_profissionais", &D::SERVICOSPROF},
-                {"propaganda_publicidade", &D::PROPAGANDAPUB}, {"tributos_taxas", &D::TRIBUTOSTAXAS},
-                {"alugueis_condominios", &D::ALUGUELCOND}, {"agua_luz_telefone", &D::AGUALUZTEL},
-                {"frete_carreto", &D::FRETECARRETO}, {"combustivel_lubrificante", &D::COMBUSTIVEL},
-                {"seguro", &D::SEGURO}, {"despesa_financeira", &D::DESPESAFINACEIRA},
-                {"despesa_geral", &D::DESPESAGERAIS}, {"outras", &D::OUTRAS}, {"total", &D::TOTAL}});
+    valores<DespesasOperacionais>(l, d.despesas, DESPESAS);
     l.fecha("despesas_operacionais");
-
-    using R = ResultadoOperacional;
     l.abre("demonstracao_resultado_operacional");
-    valores<R>(l, d.resultado,
-               {{"receita_bruta", &R::RECEITABRUTA}, {"devolucao_abatimento", &R::DEVOLUCAOABATIMENTO},
-                {"imposto", &R::IMPOSTO}, {"receita_liquida", &R::RECEITALIQUIDA}, {"cms_cps_csp", &R::CMSCPSCSP},
-                {"lucro_prejuizo_bruto", &R::LUCROPREJUIZOBRUTO}, {"despesa_operacional", &R::DESPESAOPERACIONAL},
-                {"outras_receitas_operacionais", &R::OUTRASRECEITASOPERACIONAIS},
-                {"outras_despesas_operacionais", &R::OUTRASDESPESASOPERACIONAIS},
-                {"correcao_monetaria", &R::CORRECAOMONETARIA},
-                {"lucro_prejuizo_operacional", &R::LUCROPREJUIZOOPERACIONAL}});
+    valores<ResultadoOperacional>(l, d.resultado, RESULTADO);
     l.fecha("demonstracao_resultado_operacional");
-
     escreverEntradaOuSaida(l, d, true, v);
     escreverEntradaOuSaida(l, d, false, v);
     l.fecha("prelo");
 }
 
 void escreverKov(Linhas& l, const Declaracao& d, const DadosArquivoDeclaracao& x) {
-    using X = ExclusoesKov;
     l.abre("kov");
     l.abre("exclusoes");
     l.abre("entrada");
-    valores<X>(l, d.exclusoes,
-               {{"parcela_icms_retido", &X::ENTICMSST}, {"entrega_futura", &X::ENTENTREGAFUTURA},
-                {"parcela_ipi", &X::ENTIPI}, {"ativo_imobilizado", &X::ENTATIVOIMOBILIZADO},
-                {"material_uso_consumo", &X::ENTMATERIALUSO}, {"mercadoria_suspensao_icms", &X::ENTMERCADORIASUSP},
-                {"simples_remessa", &X::ENTSIMPLESREMESSA},
-                {"energia_eletrica_comunicacao", &X::ENTENERGIAELETRICACOMUNICACAO},
-                {"transporte", &X::ENTTRANSPORTE}, {"subcontratacao_servicos_transporte", &X::ENTSUBCONTRATACAOTRANSPORTE},
-                {"remessa_retorno_armazenamento_deposito", &X::ENTARMAZENAMENTODEPOSITO},
-                {"remessa_retorno_consignacao", &X::ENTCONSIGNACAO}, {"outras", &X::ENTOUTRAS},
-                {"ajuste", &X::ENTAJUSTETRANSFERENCIA}, {"total", &X::ENTTOTAL}});
+    valores<ExclusoesKov>(l, d.exclusoes, EXCLUSOES_ENTRADA);
     l.fecha("entrada");
     l.abre("saida");
-    valores<X>(l, d.exclusoes,
-               {{"parcela_icms_retido", &X::SAIICMSST}, {"entrega_futura", &X::SAIENTREGAFUTURA},
-                {"parcela_ipi", &X::SAIIPI}, {"ativo_imobilizado", &X::SAIATIVOIMOBILIZADO},
-                {"material_uso_consumo", &X::SAIMATERIALUSO}, {"mercadoria_suspensao_icms", &X::SAIMERCADIORIASUSP},
-                {"simples_remessa", &X::SAISIMPLESREMESSA},
-                {"transporte_iniciado_outra_uf", &X::SAITRANPORTESINICIADOOUTRA},
-                {"remessa_retorno_armazenamento_deposito", &X::SAIARMAZENAMENTODEPOSITO},
-                {"remessa_retorno_consignacao", &X::SAICONSIGNACAO}, {"outras", &X::SAIOUTRAS},
-                {"ajuste", &X::SAIAJUSTETRANSFERENCIA}, {"total", &X::SAITOTAL}});
+    valores<ExclusoesKov>(l, d.exclusoes, EXCLUSOES_SAIDA);
     l.fecha("saida");
     l.fecha("exclusoes");
 
     l.abre("tessiva");
-    valores<Kov>(l, d.kov, {{"saidas", &Kov::SAIDAS}, {"entrada", &Kov::ENTRADAS}});
+    valores<Kov>(l, d.kov, KOV_INICIO);
     l.abre("outras_entradas");
-    valores<Kov>(l, d.kov, {{"total", &Kov::OUTRASENTRADAS}});
+    l.valor("total", d.kov ? d.kov->OUTRASENTRADAS : Quantia{});
     l.abre("detalhamento");
     for (const auto& m : d.detalhamentoEntrada) {
         const auto tom = x.municipioTom.find(m.CODDRUMUNICIPIO);
@@ -220,7 +176,7 @@ void escreverKov(Linhas& l, const Declaracao& d, const DadosArquivoDeclaracao& x
     }
     l.fecha("detalhamento");
     l.fecha("outras_entradas");
-    valores<Kov>(l, d.kov, {{"total_entradas", &Kov::TOTALENTRADAS}, {"total", &Kov::TOTALKOV}});
+    valores<Kov>(l, d.kov, KOV_FIM);
     l.fecha("tessiva");
     l.fecha("kov");
 }
@@ -232,10 +188,7 @@ void escreverGi(Linhas& l, const Declaracao& d) {
     for (const auto& g : d.giEntrada) {
         l.abre("valor_detalhe_entradas_gi");
         l.zero("uf", g.UF_ID);
-        valores<GIEntrada>(l, g,
-                           {{"valor_contabil", &GIEntrada::VALORCONTABIL}, {"base_calculo", &GIEntrada::BASECALCULO},
-                            {"outras_entradas", &GIEntrada::OUTRASENTRADAS}, {"st_petroleo", &GIEntrada::STPETROLEO},
-                            {"st_outros", &GIEntrada::STOUTROS}});
+        valores<GIEntrada>(l, g, GI_ENTRADA);
         l.fecha("valor_detalhe_entradas_gi");
     }
     l.fecha("detalhamento");
@@ -243,15 +196,9 @@ void escreverGi(Linhas& l, const Declaracao& d) {
     l.abre("saida");
     l.abre("detalhamento");
     for (const auto& g : d.giSaidas) {
-        using S = GISaidas;
         l.abre("valor_detalhe_saidas_gi");
         l.zero("uf", g.UF_ID);
-        valores<S>(l, g,
-                   {{"valor_contabil_contribuinte", &S::VALORCONTABILCONT},
-                    {"valor_contabil_nao_contribuinte", &S::VALORCONTABILNAOCONT},
-                    {"base_calculo_contribuinte", &S::BASECALCULOCONT},
-                    {"base_calculo_nao_contribuinte", &S::BASECALCULONAOCONT}, {"outras_saidas", &S::OUTRASSAIDAS},
-                    {"substituicao_tributaria", &S::SUBSTTRIBUTARIA}});
+        valores<GISaidas>(l, g, GI_SAIDAS);
         l.fecha("valor_detalhe_saidas_gi");
     }
     l.fecha("detalhamento");
@@ -371,25 +318,13 @@ bool DeclaracaoSemMovimento(const Declaracao& d) {
 }
 
 void EscreverDetalheOperacao(std::vector<std::string>& v, const Declaracao& d, int tipo) {
-    static const std::pair<const char*, const char*> medidas[] = {
-        {"valor_contabil", "VC"}, {"base_calculo", "BC"}, {"icms", "ICMS"}, {"operacao_sem_icms", "OPSICMS"}};
-    static const std::pair<const char*, const char*> especies[] = {
-        {"total", "SUBTOTAL"},      {"compra", "COMPRAVENDA"},         {"transferencia", "TRANSFERENCIA"},
-        {"devolucao", "DEVOLUCAO"}, {"energia_eletrica", "ENERGIAELETRICA"}, {"comunicacao", "COMUNICACAO"},
-        {"transporte", "TRANSPORTE"}, {"outras", "OUTRAS"}};
     const DetalhamentoES* linha = d.detalhamento(tipo);
     Linhas l(v);
-    for (const auto& [medida, prefixo] : medidas) {
-        l.abre(medida);
-        for (const auto& [especie, sufixo] : especies) {
-            Quantia q;
-            if (linha) {
-                const auto* coluna = ProcurarColuna<DetalhamentoES>(std::string(prefixo) + sufixo);
-                q = (*linha).*std::get<Quantia DetalhamentoES::*>(coluna->membro);
-            }
-            l.valor(especie, q);
-        }
-        l.fecha(medida);
+    for (size_t m = 0; m < std::size(MEDIDAS_OPERACAO); ++m) {
+        l.abre(MEDIDAS_OPERACAO[m].elemento);
+        for (size_t e = 0; e < std::size(ESPECIES_OPERACAO); ++e)
+            l.valor(ESPECIES_OPERACAO[e].elemento, linha ? (*linha).*ColunaOperacao(m, e) : Quantia{});
+        l.fecha(MEDIDAS_OPERACAO[m].elemento);
     }
 }
 
@@ -485,22 +420,7 @@ DadosArquivoDeclaracao LerDadosArquivoDeclaracao(fb::Conexao& c, const Declaraca
             if (it != x.municipioTom.end()) x.municipioTomContribuinte = it->second;
         }
     }
-    {
-        fb::Comando q(tr,
-                      "SELECT DATA, HORA, PROTOCOLO, TIPOTRANSMISSAO, RECIBO, STATUS FROM TRANSMISSAO "
-                      "WHERE DOCUMENTO_ID = :ID ORDER BY DATA, HORA");
-        q.param("ID", d.doc.DOCUMENTO_ID);
-        while (q.proximo()) {
-            EntregaArquivo e;
-            if (!q.coluna(0).nulo()) e.DATA = q.coluna(0).data();
-            e.HORA = q.coluna(1).texto();
-            e.PROTOCOLO = q.coluna(2).texto();
-            e.TIPOTRANSMISSAO = q.coluna(3).texto();
-            e.RECIBO = q.coluna(4).bytes();
-            if (!q.coluna(5).nulo()) e.STATUS = static_cast<int>(q.coluna(5).inteiro());
-            x.entregas.push_back(std::move(e));
-        }
-    }
+    x.entregas = LerEntregas(tr, d.doc.DOCUMENTO_ID);
     x.codigoRegime = CodigoRegime(tr, inteiro(d.doc.REGIME_ID), d.doc.TIPORECOLHIMENTO_ID);
     tr.commit();
     return x;

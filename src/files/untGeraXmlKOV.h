@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "data/Declaracao.h"
+#include "data/Entregas.h"
 #include "files/untManipula_XML.h"
 
 namespace kov {
@@ -17,14 +18,6 @@ class Interacao;
 class Tdm;
 namespace fb { class Conexao; class Transacao; }
 
-// Uma linha de TRANSMISSAO como vai para entregas: o recibo são os bytes guardados
-// (Windows-1252, linhas com CR LF).
-struct EntregaArquivo {
-    std::optional<fb::Data> DATA;
-    std::string HORA, PROTOCOLO, TIPOTRANSMISSAO, RECIBO;
-    std::optional<int> STATUS;
-};
-
 // O que o escritor lê da base além do agregado, numa só transação de leitura.
 struct DadosArquivoDeclaracao {
     Contribuinte contribuinte;
@@ -32,7 +25,7 @@ struct DadosArquivoDeclaracao {
     Responsavel responsavel;
     std::optional<int> municipioTomContribuinte;  // MUNICIPIO_ID do município do contribuinte
     std::map<int, int> municipioTom;        // CODDRUMUNICIPIO → MUNICIPIO_ID
-    std::vector<EntregaArquivo> entregas;  // em ordem de DATA, HORA
+    std::vector<Entrega> entregas;  // em ordem de DATA, HORA; o recibo são os bytes guardados
     std::string codigoRegime;              // CodigoRegime da declaração
 };
 DadosArquivoDeclaracao LerDadosArquivoDeclaracao(fb::Conexao& c, const Declaracao& d);
