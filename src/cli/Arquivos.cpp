@@ -7,23 +7,11 @@
 #include "files/CifraRSA.h"
 #include "files/DocumentoXml.h"
 #include "files/untManipula_XML.h"
+#include "files/untRestauraXmlKOV.h"
 
 namespace kov::cli {
 
 namespace {
-
-// Falso (e a mensagem) quando algum arquivo pedido não existe.
-bool arquivosExistem(const std::vector<std::string>& a, Contexto& c) {
-    bool todos = true;
-    for (const auto& arq : a) {
-        std::error_code ec;
-        if (!std::filesystem::is_regular_file(arq, ec)) {
-            c.err << "Arquivo não encontrado: " << arq << "\n";
-            todos = false;
-        }
-    }
-    return todos;
-}
 
 int conferirVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
     if (a.empty()) return usoIncorreto(v, c);
@@ -49,21 +37,18 @@ int decifrarVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c
     if (a.size() != 1) return usoIncorreto(v, c);
     if (!arquivosExistem(a, c)) return USO_INCORRETO;
     InteracaoCli ui(c.err);
+    DocumentoXml doc;
     std::string texto;
     try {
-        const DocumentoXml doc = LerArquivoXml(a[0]);
-        _xmlNode* dados = ProcurarNo("dados", doc.raiz());
-        if (!dados) {
-            c.err << "Tipo de arquivo inválido!\n";
-            return 1;
-        }
-        texto = TextoElemento(dados);
-        if (FilhoElemento(dados, "contribuinte") || texto.find_first_not_of(" \t\r\n") == std::string::npos) {
-            c.err << "Erro ao descriptografar o arquivo!\n";
-            return 1;
-        }
+        doc = LerArquivoXml(a[0]);
     } catch (const std::exception&) {
-        c.err << "Formato do arquivo inválido!\n";
+        c.err << MSG_FORMATO_INVALIDO << "\n";
+        return 1;
+    }
+    try {
+        texto = TextoCifradoDoArquivo(doc);
+    } catch (const ErroSistema& e) {
+        c.err << e.what() << "\n";  // sem dados, ou dados às claras
         return 1;
     }
     const std::string claro = DecifrarTexto(texto, c.dir.empty() ? DiretorioAplicacao() : IncluirBarra(c.dir), ui);

@@ -1,5 +1,7 @@
 #include "cli/Comum.h"
 
+#include <filesystem>
+
 #include "data/dmPrincipal.h"
 
 namespace kov::cli {
@@ -57,6 +59,18 @@ void listaVazia(Contexto& c, const std::string& texto) { c.err << texto << "\n";
 
 std::string plural(size_t n, const char* singular, const char* plural) {
     return std::to_string(n) + " " + (n == 1 ? singular : plural);
+}
+
+bool arquivosExistem(const std::vector<std::string>& arquivos, Contexto& c) {
+    bool todos = true;
+    for (const auto& arq : arquivos) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(arq, ec)) {
+            c.err << "Arquivo não encontrado: " << arq << "\n";
+            todos = false;
+        }
+    }
+    return todos;
 }
 
 bool inteiroPositivo(const std::string& s, int& n) {

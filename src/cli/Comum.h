@@ -61,6 +61,9 @@ void listaVazia(Contexto& c, const std::string& texto);
 
 std::string plural(size_t n, const char* singular, const char* plural);
 
+// Falso (e a mensagem "Arquivo não encontrado: ...") quando algum arquivo pedido não existe.
+bool arquivosExistem(const std::vector<std::string>& arquivos, Contexto& c);
+
 // Número inteiro positivo de até 9 dígitos.
 bool inteiroPositivo(const std::string& s, int& n);
 

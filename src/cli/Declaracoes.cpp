@@ -1,4 +1,4 @@
-// Verbos das declarações: listar, consistir, gerar os arquivos e o recibo em texto.
+// Verbos das declarações: listar, consistir, gerar os arquivos, restaurá-los e o recibo em texto.
 #include <algorithm>
 #include <filesystem>
 #include <map>
@@ -11,6 +11,7 @@
 #include "data/untUtils.h"
 #include "files/DocumentoXml.h"
 #include "files/untGeraXmlKOV.h"
+#include "files/untRestauraXmlKOV.h"
 
 namespace kov::cli {
 
@@ -176,6 +177,47 @@ int reciboVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) 
     return 0;
 }
 
+// As mensagens da restauração de um arquivo, precedidas do seu caminho.
+class InteracaoDoArquivo : public Interacao {
+public:
+    InteracaoDoArquivo(InteracaoCli& ui, const std::string& arquivo) : ui_(ui), prefixo_(arquivo + ": ") {}
+    void mensagem(TipoMensagem tipo, const std::string& titulo, const std::string& texto) override {
+        ui_.mensagem(tipo, titulo, prefixo_ + texto);
+    }
+    bool pergunta(const std::string& titulo, const std::string& texto) override {
+        return ui_.pergunta(titulo, prefixo_ + texto);
+    }
+    void erro(const std::string& texto) override { ui_.erro(prefixo_ + texto); }
+
+private:
+    InteracaoCli& ui_;
+    std::string prefixo_;
+};
+
+// Restaura as declarações de arquivos gravados com cifra, um por vez, cada um na sua transação.
+int importarVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
+    if (a.empty()) return usoIncorreto(v, c);
+    if (!arquivosExistem(a, c)) return USO_INCORRETO;
+    InteracaoCli ui(c.err);
+    Tdm dm(ui, c.dir);
+    if (!abrirModulo(dm, ui)) return 1;
+    size_t falhas = 0;
+    for (const auto& arq : a) {
+        InteracaoDoArquivo uiArquivo(ui, arq);
+        ContextoRestauracao ctx = ContextoRestauracaoDoModulo(dm);
+        ContextoRestauracao doArquivo{ctx.conexao, uiArquivo, ctx.pastaPrograma, ctx.anoCorrente};
+        std::optional<int> chave;
+        try {
+            chave = ImportarArquivoDeclaracao(doArquivo, arq);
+        } catch (const std::exception& e) {
+            uiArquivo.erro(e.what());  // a cópia de trabalho não pôde ser gravada, lida ou apagada
+        }
+        if (chave) c.out << arq << "\tok\t" << *chave << "\n";
+        else ++falhas;
+    }
+    return falhas > 0 ? 1 : 0;
+}
+
 }  // namespace
 
 void verbosDeclaracoes(std::vector<Verbo>& v) {
@@ -197,6 +239,15 @@ void verbosDeclaracoes(std::vector<Verbo>& v) {
                  "Uma linha por arquivo escrito: chave e caminho. Declarações de regime simplificado são\n"
                  "recusadas. Saída 1 quando algum arquivo não foi escrito.",
                  gerarVerbo});
+    v.push_back({"declaracoes", "importar", "ARQUIVO...",
+                 "Restaura as declarações de arquivos gravados com cifra (entrega em pasta ou cópia de\n"
+                 "declarações), decifrados com a chave PrivateKey.dat da pasta do programa.\n"
+                 "Uma declaração do mesmo contribuinte, ano e meses é substituída e mantém a chave; uma nova\n"
+                 "precisa ser do ano base. O contribuinte que não está cadastrado é criado sem CNPJ e sem\n"
+                 "responsável, para completar no cadastro. Cada arquivo numa transação: o que falha não\n"
+                 "deixa nada na base. Uma linha por arquivo restaurado: caminho, ok e chave da declaração;\n"
+                 "as falhas vão para a saída de erros com o caminho e o motivo. Saída 1 quando algum falhou.",
+                 importarVerbo});
     v.push_back({"declaracoes", "recibo", "N [--saida ARQUIVO]",
                  "Mostra o recibo em texto da declaração N (em UTF-8).\n"
                  "Com --saida grava no ARQUIVO os bytes do recibo como são guardados na entrega:\n"

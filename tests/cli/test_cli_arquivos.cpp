@@ -183,3 +183,27 @@ TEST_F(CliArquivos, ReciboNoTerminalEBytesNoArquivo) {
         EXPECT_EQ(r.saida.rfind("Uso: kov-cli " + v, 0), 0u) << r.saida;
     }
 }
+
+TEST_F(CliArquivos, ImportaOsArquivosGravadosComCifra) {
+    auto r = teste::rodar(cli, {"declaracoes", "gerar", std::to_string(normal), "--cifrar", "--pasta", saida + "/c"});
+    ASSERT_EQ(r.codigo, 0) << r.erros;
+    r = teste::rodar(cli, {"declaracoes", "gerar", std::to_string(normal), "--pasta", saida});
+    ASSERT_EQ(r.codigo, 0) << r.erros;
+    // A mesma declaração (contribuinte, ano e meses): substituída sob a mesma chave
+    r = teste::rodar(cli, {"declaracoes", "importar", arquivo(true)});
+    EXPECT_EQ(r.codigo, 0) << r.erros;
+    EXPECT_EQ(r.saida, arquivo(true) + "\tok\t" + std::to_string(normal) + "\n");
+    // Às claras junto de um cifrado: o cifrado restaurado, o outro com o seu motivo, saída 1
+    r = teste::rodar(cli, {"declaracoes", "importar", arquivo(false), arquivo(true)});
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_EQ(r.saida, arquivo(true) + "\tok\t" + std::to_string(normal) + "\n");
+    EXPECT_EQ(r.erros, arquivo(false) + ": Erro ao descriptografar o arquivo!\n");
+    EXPECT_FALSE(fs::exists(inst.exe / "temp" / "decsImport.xml"));
+    r = teste::rodar(cli, {"declaracoes", "importar", saida + "/nada.xml"});
+    EXPECT_EQ(r.codigo, 2);
+    EXPECT_NE(r.erros.find("Arquivo não encontrado: " + saida + "/nada.xml"), std::string::npos);
+    EXPECT_EQ(teste::rodar(cli, {"declaracoes", "importar"}).codigo, 2);
+    r = teste::rodar(cli, {"declaracoes", "importar", "--help"});
+    EXPECT_EQ(r.codigo, 0);
+    EXPECT_EQ(r.saida.rfind("Uso: kov-cli declaracoes importar ARQUIVO...", 0), 0u) << r.saida;
+}
