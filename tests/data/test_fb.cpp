@@ -130,6 +130,63 @@ TEST_F(BaseFb, TransacaoNaoConfirmadaEDesfeitaNoDestrutor) {
     EXPECT_EQ(contar(), 1);
 }
 
+TEST_F(BaseFb, PontoDeSalvamentoDesfazSoOQueVeioDepoisDele) {
+    fb::Transacao tr(c);
+    auto inserir = [&](int id) { fb::Comando(tr, "INSERT INTO T (ID) VALUES (" + std::to_string(id) + ")").executar(); };
+    auto ids = [&] {
+        std::string s;
+        fb::Comando q(tr, "SELECT ID FROM T ORDER BY ID");
+        while (q.proximo()) s += std::to_string(q.coluna(0).inteiro()) + " ";
+        return s;
+    };
+    inserir(1);
+    {
+        fb::PontoSalvamento p(tr, "P");
+        inserir(2);
+        p.liberar();
+    }
+    {
+        fb::PontoSalvamento p(tr, "P");
+        inserir(3);
+        p.desfazer();
+    }
+    {
+        fb::PontoSalvamento p(tr, "P");
+        inserir(4);
+    }  // nem liberado nem desfeito: o destrutor desfaz
+    EXPECT_EQ(ids(), "1 2 ");
+    tr.commit();
+    fb::Transacao tr2(c);
+    fb::Comando q(tr2, "SELECT COUNT(*) FROM T");
+    q.proximo();
+    EXPECT_EQ(q.coluna(0).inteiro(), 2);
+}
+
+TEST_F(BaseFb, ReusoDeComandosEntreTransacoesELiberadoNoFim) {
+    {
+        fb::ReusoDeComandos reuso(c);
+        for (int id = 1; id <= 3; ++id) {
+            fb::Transacao tr(c);
+            fb::Comando ins(tr, "INSERT INTO T (ID, S) VALUES (:ID, :S)");
+            ins.param("ID", id).param("S", "linha " + std::to_string(id)).executar();
+            // Dois comandos iguais vivos ao mesmo tempo não dividem o mesmo preparado
+            fb::Comando a(tr, "SELECT S FROM T WHERE ID = :ID"), b(tr, "SELECT S FROM T WHERE ID = :ID");
+            a.param("ID", id);
+            b.param("ID", 1);
+            ASSERT_TRUE(a.proximo() && b.proximo());
+            EXPECT_EQ(a.coluna(0).texto(), "linha " + std::to_string(id));
+            EXPECT_EQ(b.coluna(0).texto(), "linha 1");
+            tr.commit();
+        }
+        EXPECT_NE(c.cacheComandos(), nullptr);
+    }
+    // Os comandos guardados prendiam a tabela; liberados, ela pode ser apagada
+    EXPECT_EQ(c.cacheComandos(), nullptr);
+    fb::Transacao tr(c);
+    fb::Comando::executarDireto(tr, "DROP TABLE T");
+    tr.commit();
+}
+
 TEST_F(BaseFb, ErrosDoServidorChegamComSeuTexto) {
     fb::Transacao tr(c);
     try {

@@ -33,6 +33,10 @@ bool ErroBanco::violacaoDeChave() const {
     return codigoGds_ == isc_unique_key_violation || codigoGds_ == isc_no_dup || codigoSql_ == -803;
 }
 
+bool ErroBanco::conflitoDeAtualizacao() const {
+    return codigoGds_ == isc_deadlock || codigoGds_ == isc_update_conflict || codigoGds_ == isc_lock_conflict;
+}
+
 namespace api {
 
 Firebird::IMaster* mestre() {
@@ -88,6 +92,20 @@ void chamar(const std::function<void(Firebird::ThrowStatusWrapper&)>& f) {
         throw;
     }
     status.dispose();
+}
+
+void liberarComandos(CacheComandos& cache) {
+    for (auto& [sql, p] : cache.livres) {
+        try {
+            chamar([&](Firebird::ThrowStatusWrapper& st) {
+                p.stmt->free(&st);
+                p.stmt.soltar();
+            });
+        } catch (...) {
+            // conexão perdida: a interface é só descartada (Ref a libera)
+        }
+    }
+    cache.livres.clear();
 }
 
 }  // namespace api

@@ -4,6 +4,8 @@
 
 #include <functional>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "data/fb/ErroBanco.h"
 
@@ -41,5 +43,23 @@ struct Ref {
     T* soltar() { T* x = p; p = nullptr; return x; }
     explicit operator bool() const { return p != nullptr; }
 };
+
+// Comando preparado guardado para reuso (ReusoDeComandos): o que a preparação devolve.
+struct ComandoPreparado {
+    Ref<Firebird::IStatement> stmt;
+    Ref<Firebird::IMessageMetadata> metaEntrada, metaSaida;
+    std::vector<std::string> nomesParam, nomesColuna;
+    unsigned tipo = 0;
+    unsigned tamanhoSaida = 0;
+};
+
+// Comandos preparados livres, por texto SQL. Um comando em uso sai daqui e volta quando
+// o Comando que o usa é destruído.
+struct CacheComandos {
+    std::unordered_multimap<std::string, ComandoPreparado> livres;
+};
+
+// Libera os comandos guardados; nunca lança (a conexão pode já ter caído).
+void liberarComandos(CacheComandos& cache);
 
 }  // namespace kov::fb::api

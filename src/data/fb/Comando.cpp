@@ -90,6 +90,7 @@ struct Comando::Impl {
     std::vector<unsigned char> bufSaida;
     unsigned tipo = 0;
     bool temLinha = false;
+    std::string sqlGuardado;  // texto do comando, quando ele volta ao reuso ao terminar
 
     explicit Impl(Transacao& t) : tr(t) {}
 
@@ -103,6 +104,24 @@ struct Comando::Impl {
 
 Comando::Comando(Transacao& t, const std::string& sql) : d_(std::make_unique<Impl>(t)) {
     if (!t.ativa()) t.iniciar();
+    if (api::CacheComandos* cache = t.conexao().cacheComandos()) {
+        d_->sqlGuardado = sql;
+        auto it = cache->livres.find(sql);
+        if (it != cache->livres.end()) {
+            api::ComandoPreparado& p = it->second;
+            d_->stmt = std::move(p.stmt);
+            d_->metaEntrada = std::move(p.metaEntrada);
+            d_->metaSaida = std::move(p.metaSaida);
+            d_->nomesParam = std::move(p.nomesParam);
+            d_->nomesColuna = std::move(p.nomesColuna);
+            d_->tipo = p.tipo;
+            d_->bufSaida.assign(p.tamanhoSaida, 0);
+            cache->livres.erase(it);
+            d_->valoresParam.resize(d_->nomesParam.size());
+            d_->linha.resize(d_->nomesColuna.size());
+            return;
+        }
+    }
     const std::string convertido = converterParametros(sql, d_->nomesParam);
     d_->valoresParam.resize(d_->nomesParam.size());
     api::chamar([&](ThrowStatusWrapper& st) {
@@ -125,9 +144,21 @@ Comando::~Comando() {
     if (d_ && d_->cursor) {
         try { api::chamar([&](ThrowStatusWrapper& st) { d_->cursor->close(&st); d_->cursor.soltar(); }); } catch (...) {}
     }
-    if (d_ && d_->stmt) {
-        try { api::chamar([&](ThrowStatusWrapper& st) { d_->stmt->free(&st); d_->stmt.soltar(); }); } catch (...) {}
+    if (!d_ || !d_->stmt) return;
+    api::CacheComandos* cache = d_->tr.conexao().cacheComandos();
+    if (cache && !d_->sqlGuardado.empty()) {
+        api::ComandoPreparado p;
+        p.stmt = std::move(d_->stmt);
+        p.metaEntrada = std::move(d_->metaEntrada);
+        p.metaSaida = std::move(d_->metaSaida);
+        p.nomesParam = std::move(d_->nomesParam);
+        p.nomesColuna = std::move(d_->nomesColuna);
+        p.tipo = d_->tipo;
+        p.tamanhoSaida = static_cast<unsigned>(d_->bufSaida.size());
+        cache->livres.emplace(std::move(d_->sqlGuardado), std::move(p));
+        return;
     }
+    try { api::chamar([&](ThrowStatusWrapper& st) { d_->stmt->free(&st); d_->stmt.soltar(); }); } catch (...) {}
 }
 
 Comando& Comando::param(const std::string& nome, const Valor& v) {

@@ -56,6 +56,7 @@ void Conexao::apagarBase() {
 
 void Conexao::fechar() {
     if (!anexo_) return;
+    if (cache_) api::liberarComandos(*cache_);
     try {
         api::chamar([&](ThrowStatusWrapper& st) { anexo_->detach(&st); });
         anexo_ = nullptr;
@@ -64,6 +65,18 @@ void Conexao::fechar() {
         anexo_->release();
         anexo_ = nullptr;
     }
+}
+
+ReusoDeComandos::ReusoDeComandos(Conexao& c) : c_(c) {
+    if (c_.cache_) return;
+    c_.cache_ = std::make_unique<api::CacheComandos>();
+    dono_ = true;
+}
+
+ReusoDeComandos::~ReusoDeComandos() {
+    if (!dono_) return;
+    api::liberarComandos(*c_.cache_);
+    c_.cache_.reset();
 }
 
 }  // namespace kov::fb

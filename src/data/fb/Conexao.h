@@ -8,6 +8,8 @@ namespace Firebird { class IAttachment; }
 
 namespace kov::fb {
 
+namespace api { struct CacheComandos; }
+
 struct ParametrosConexao {
     std::string banco;                    // caminho ou host:caminho
     std::string usuario = "sysdba";
@@ -35,10 +37,30 @@ public:
     void apagarBase();
 
     Firebird::IAttachment* anexo() const { return anexo_; }
+    // Comandos guardados para reuso, ou nulo quando nenhum ReusoDeComandos está ativo.
+    api::CacheComandos* cacheComandos() const { return cache_.get(); }
 
 private:
+    friend class ReusoDeComandos;
     ParametrosConexao parametros_;
     Firebird::IAttachment* anexo_ = nullptr;
+    std::unique_ptr<api::CacheComandos> cache_;
+};
+
+// Enquanto existe, cada texto SQL preparado na conexão é guardado e reusado pelos
+// Comandos seguintes com o mesmo texto, em qualquer transação: o trabalho em lote que
+// repete os mesmos comandos milhares de vezes (a importação de planilhas) não prepara
+// cada um a cada linha. Não envolva DDL: um comando preparado prende as tabelas que usa.
+class ReusoDeComandos {
+public:
+    explicit ReusoDeComandos(Conexao& c);
+    ~ReusoDeComandos();  // libera os comandos guardados
+    ReusoDeComandos(const ReusoDeComandos&) = delete;
+    ReusoDeComandos& operator=(const ReusoDeComandos&) = delete;
+
+private:
+    Conexao& c_;
+    bool dono_ = false;  // falso quando já havia um reuso ativo na conexão
 };
 
 }  // namespace kov::fb

@@ -14,6 +14,9 @@ public:
     long codigoGds() const { return codigoGds_; }
     // Violação de chave primária ou única.
     bool violacaoDeChave() const;
+    // Outra transação alterou (ou trava) a mesma linha: o comando foi desfeito e pode ser
+    // repetido depois que a outra terminou.
+    bool conflitoDeAtualizacao() const;
 
     // Causa de uma falha ao abrir a base, pelos códigos do servidor.
     enum class CausaAbertura { Outra, ArquivoAusente, SemPermissao, AbertaPorOutro, NaoEBase, OutraVersao, Danificada };

@@ -1,6 +1,7 @@
 #include "data/fb/Transacao.h"
 
 #include "data/fb/Api.h"
+#include "data/fb/Comando.h"
 #include "data/fb/Conexao.h"
 
 using namespace Firebird;
@@ -36,6 +37,37 @@ void Transacao::rollback() {
         tr_->release();
     }
     tr_ = nullptr;
+}
+
+namespace {
+// Pelo Comando, e não por executarDireto: dentro de um ReusoDeComandos o ponto de uma
+// linha de importação não é preparado de novo a cada linha.
+void executar(Transacao& tr, const std::string& sql) { Comando(tr, sql).executar(); }
+}  // namespace
+
+PontoSalvamento::PontoSalvamento(Transacao& tr, std::string nome) : tr_(tr), nome_(std::move(nome)) {
+    executar(tr_, "SAVEPOINT " + nome_);
+}
+
+PontoSalvamento::~PontoSalvamento() {
+    try {
+        desfazer();
+    } catch (...) {
+        // a transação será desfeita inteira por quem a abriu
+    }
+}
+
+void PontoSalvamento::liberar() {
+    if (!ativo_) return;
+    ativo_ = false;
+    executar(tr_, "RELEASE SAVEPOINT " + nome_ + " ONLY");
+}
+
+void PontoSalvamento::desfazer() {
+    if (!ativo_ || !tr_.ativa()) return;
+    ativo_ = false;
+    executar(tr_, "ROLLBACK TO SAVEPOINT " + nome_);
+    executar(tr_, "RELEASE SAVEPOINT " + nome_ + " ONLY");
 }
 
 }  // namespace kov::fb

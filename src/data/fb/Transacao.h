@@ -1,6 +1,8 @@
 #pragma once
 // Transação de leitura confirmada (read committed, record version) que espera
 // por bloqueios. Desfaz no destrutor se não foi confirmada.
+#include <string>
+
 namespace Firebird { class ITransaction; }
 
 namespace kov::fb {
@@ -30,6 +32,28 @@ private:
     Conexao& c_;
     Firebird::ITransaction* tr_ = nullptr;
     Modo modo_;
+};
+
+// Ponto de salvamento dentro de uma transação: o que foi feito depois dele é desfeito no
+// destrutor, salvo quando liberado. Serve para gravar várias unidades numa transação só,
+// cada uma inteira ou ausente.
+class PontoSalvamento {
+public:
+    PontoSalvamento(Transacao& tr, std::string nome);
+    ~PontoSalvamento();
+    PontoSalvamento(const PontoSalvamento&) = delete;
+    PontoSalvamento& operator=(const PontoSalvamento&) = delete;
+
+    // Mantém o que foi feito desde o ponto (o ponto deixa de existir).
+    void liberar();
+    // Desfaz o que foi feito desde o ponto. Lança ErroBanco quando a base não consegue
+    // desfazer (conexão perdida): então a transação inteira não serve mais.
+    void desfazer();
+
+private:
+    Transacao& tr_;
+    std::string nome_;
+    bool ativo_ = true;
 };
 
 }  // namespace kov::fb
