@@ -3,6 +3,7 @@
 
 #include "data/dmPrincipal.h"
 #include "platform/Memoria.h"
+#include "platform/Sinais.h"
 #include "ui/Aplicacao.h"
 #include "ui/EncerramentoPorSinal.h"
 #include "ui/InteracaoGui.h"
@@ -10,7 +11,7 @@
 
 int main(int argc, char** argv) {
     kov::AjustarAlocadorMemoria();
-    kov::ui::BloquearSinaisEncerramento();
+    kov::BloquearSinaisEncerramento();
     QApplication app(argc, argv);
     kov::ui::PrepararAplicacao(app);
 

@@ -44,7 +44,7 @@ int atualizarBaseVerbo(const Verbo& v, const std::vector<std::string>& a, Contex
     Tdm dm(ui, c.dir);
     if (a.size() == 1) dm.definirBanco(a[0]);
     if (!abrirModulo(dm, ui)) return 1;
-    c.out << "Base na versão " << dm.LerVersaoBanco() << ": " << dm.caminhoBanco() << "\n";
+    c.out << "Base na versão " << campoLista(dm.LerVersaoBanco()) << ": " << dm.caminhoBanco() << "\n";
     return 0;
 }
 
@@ -54,8 +54,8 @@ int versaoVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) 
     Tdm dm(ui, c.dir);
     c.out << "Programa: " << VersaoSistema(dm.ConfigApp) << "\n";
     if (!abrirModulo(dm, ui)) return 1;
-    c.out << "Base: " << dm.LerVersaoBanco() << "\n";
-    c.out << "Ano Base: " << dm.LerParametro("ANOEXERCICIO") << "\n";
+    c.out << "Base: " << campoLista(dm.LerVersaoBanco()) << "\n";
+    c.out << "Ano Base: " << campoLista(dm.LerParametro("ANOEXERCICIO")) << "\n";
     c.out << "Caminho Banco: " << dm.caminhoBanco() << "\n";
     return 0;
 }
@@ -81,7 +81,7 @@ int parametroVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& 
     const auto valor = LerParametroExistente(dm.MainConnection, nome);
     if (!valor) {
         c.err << "Parâmetro desconhecido: " << nome << "\nParâmetros da base:";
-        for (const auto& [campo, _] : ListarParametros(dm.MainConnection)) c.err << " " << campo;
+        for (const auto& [campo, _] : ListarParametros(dm.MainConnection)) c.err << " " << campoLista(campo);
         c.err << "\n";
         return USO_INCORRETO;
     }
@@ -94,7 +94,7 @@ int parametroVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& 
         dm.GravarParametro("ANOEXERCICIO", a[1]);
         c.out << "Ano base: " << a[1] << "\n";
     } else {
-        c.out << *valor << "\n";
+        c.out << campoLista(*valor) << "\n";
     }
     return 0;
 }

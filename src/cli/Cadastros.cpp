@@ -5,6 +5,7 @@
 #include "data/Cadastros.h"
 #include "data/ImportacaoCadastros.h"
 #include "data/dmPrincipal.h"
+#include "platform/Sinais.h"
 
 namespace kov::cli {
 
@@ -41,24 +42,45 @@ int listarVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) 
     return 0;
 }
 
+// Ctrl-C ou SIGTERM param a importação depois da linha em andamento; as linhas já gravadas
+// ficam, e a saída é 128 + o número do sinal, como a de um programa encerrado por ele.
+int importar(PlanilhaCadastro& planilha, Tdm& dm, InteracaoCli& ui, Contexto& c) {
+    ParadaPorSinal parada;
+    const PedidoParada parar = [&parada] { return parada.pedida(); };
+    try {
+        const auto r = planilha.tipo() == TipoCadastro::Contribuintes
+                           ? ImportarContribuintes(dm.MainConnection, planilha, ui, parar)
+                           : ImportarResponsaveis(dm.MainConnection, planilha, ui, parar);
+        c.out << ResumoImportacao(r) << "\n";
+        if (r.interrompida) {
+            c.err << MensagemInterrupcao(r) << "\n";
+            return 128 + parada.sinal();
+        }
+        return r.recusados > 0 ? 1 : 0;
+    } catch (const ErroImportacao& e) {
+        c.err << InteracaoCli::paraTerminal(e.what()) << "\n";
+        c.out << ResumoImportacao(e.resultado) << "\n";
+        return 1;
+    }
+}
+
 int importarVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
     if (a.size() != 1) return usoIncorreto(v, c);
-    const TipoCadastro tipo = tipoDe(v);
-    PlanilhaCadastro planilha;
+    std::optional<PlanilhaCadastro> planilha;
     // O arquivo e o cabeçalho são conferidos antes de abrir a base
     try {
-        planilha = LerPlanilha(LerArquivoCSV(a[0]), tipo);
+        planilha.emplace(AbrirPlanilha(a[0], tipoDe(v)));
     } catch (const ErroArquivoCSV& e) {
         c.err << e.what() << "\n";
         return USO_INCORRETO;
     }
+    // Até o tratador da importação ser instalado, um sinal espera: o do servidor embutido
+    // derrubaria a conexão e cada linha seguinte falharia
+    BloquearSinaisEncerramento();
     InteracaoCli ui(c.err);
     Tdm dm(ui, c.dir);
     if (!abrirModulo(dm, ui)) return 1;
-    const auto r = tipo == TipoCadastro::Contribuintes ? ImportarContribuintes(dm.MainConnection, planilha, ui)
-                                                       : ImportarResponsaveis(dm.MainConnection, planilha, ui);
-    c.out << ResumoImportacao(r) << "\n";
-    return r.recusados > 0 ? 1 : 0;
+    return importar(*planilha, dm, ui, c);
 }
 
 const char* const FORMATO_PLANILHA =
@@ -68,7 +90,11 @@ const char* const FORMATO_PLANILHA =
     "inscrição, CNPJ, CEP, CNAE, DDD e telefone, os caracteres . - / ( ) e os brancos são\n"
     "retirados. Cada linha passa pelas verificações da tela e é gravada inteira ou recusada;\n"
     "as recusadas vão para stderr como \"Linha N: <mensagem>\" e o resumo para stdout.\n"
-    "Saída 0 sem recusas, 1 com alguma recusa, 2 para arquivo ausente ou cabeçalho que não serve.\n";
+    "Ctrl-C (ou SIGTERM) para a importação depois da linha em andamento: as lidas até ali\n"
+    "ficam gravadas; importe o arquivo de novo para continuar (as já gravadas são recusadas\n"
+    "como repetidas).\n"
+    "Saída 0 sem recusas, 1 com alguma recusa, 2 para arquivo ausente ou cabeçalho que não serve,\n"
+    "130 ou 143 quando interrompida por Ctrl-C ou SIGTERM.\n";
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "data/Cadastros.h"
 #include "data/dmPrincipal.h"
 
 namespace kov::cli {
@@ -42,12 +43,7 @@ bool abrirModulo(Tdm& dm, InteracaoCli& ui) {
     return dm.conectado() && !dm.terminacaoSolicitada() && ui.falhas() == 0;
 }
 
-std::string campoLista(const std::string& s) {
-    std::string r = s;
-    for (char& ch : r)
-        if (ch == '\t' || ch == '\n' || ch == '\r') ch = ' ';
-    return r;
-}
+std::string campoLista(const std::string& s) { return TextoVisivel(s); }
 
 void cabecalhoLista(Contexto& c, const std::vector<std::string>& colunas) {
     if (!c.terminal) return;

@@ -50,7 +50,8 @@ private:
 // Abre o módulo de dados como o programa faz ao iniciar; falso se não ficou utilizável.
 bool abrirModulo(Tdm& dm, InteracaoCli& ui);
 
-// Campo da listagem: tabulações e quebras de linha viram espaço, uma linha por registro.
+// Texto da base numa listagem ou mensagem: sem caracteres de controle crus (TextoVisivel);
+// tabulações e quebras de linha viram espaço, uma linha por registro.
 std::string campoLista(const std::string& s);
 
 // Cabeçalho de uma listagem, só quando stdout é um terminal (um script que lê a saída

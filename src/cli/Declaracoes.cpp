@@ -23,7 +23,7 @@ bool anoBaseGravado(Tdm& dm, Contexto& c, std::string& ano) {
     ano = dm.LerParametro("ANOEXERCICIO");
     int n = 0;
     if (inteiroPositivo(ano, n)) return true;
-    c.err << "O ano base gravado na base não é um ano: \"" << ano
+    c.err << "O ano base gravado na base não é um ano: \"" << campoLista(ano)
           << "\". Corrija-o com kov-cli parametro ANOEXERCICIO AAAA.\n";
     return false;
 }
@@ -170,7 +170,7 @@ int reciboVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) 
     std::map<int, std::string> nomes;
     for (const auto& m : dm.ref.cdsMunicipio) nomes[m.CODDRUMUNICIPIO] = m.DESCRICAO;
     if (saida.empty()) {
-        for (const auto& linha : LinhasReciboTexto(d, nomes)) c.out << linha << "\n";
+        for (const auto& linha : LinhasReciboTexto(d, nomes)) c.out << campoLista(linha) << "\n";
         return 0;
     }
     GravarArquivoAtomico(saida, GerarReciboTexto(d, nomes));

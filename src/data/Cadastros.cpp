@@ -5,6 +5,7 @@
 #include "data/untUtils.h"
 #include "data/fb/Comando.h"
 #include "data/fb/Conexao.h"
+#include "data/fb/ErroBanco.h"
 #include "data/fb/Transacao.h"
 #include "platform/Interacao.h"
 
@@ -59,10 +60,14 @@ const RegraColuna* regraContribuinte(const std::string& nome) {
 
 std::string msgObrigatorio(const std::string& rotulo) { return "Campo (" + rotulo + ") precisa ser preenchido!"; }
 
-// Texto que a base não guardaria inteiro (longo demais) ou não conseguiria converter.
+// Texto que a base não guardaria inteiro (longo demais), que traria comandos de terminal
+// ou quebras para as listagens e arquivos (caracteres de controle), ou que ela não
+// conseguiria converter.
 std::string problemaTamanho(const std::string& rotulo, const std::string& valor, size_t tamanho) {
     if (ContarCaracteres(valor) > tamanho)
         return "O campo \"" + rotulo + "\" deve ter no máximo " + std::to_string(tamanho) + " caracteres.";
+    if (TemCaracteresDeControle(valor))
+        return "O campo \"" + rotulo + "\" contém caracteres de controle (como tabulação ou quebra de linha).";
     if (!CabeEmWin1252(valor))
         return "O campo \"" + rotulo + "\" contém caracteres que não podem ser gravados na base.";
     return {};
@@ -117,16 +122,24 @@ void validarColunas(fb::Transacao& tr, const Contribuinte& ct, Interacao& ui) {
         if (!p.empty()) recusarErro(ui, r->nome, p);
     }
     if (ContarCaracteres(ct.CNPJ) != 14) recusarErro(ui, "CNPJ", "O campo \"CNPJ\" deve ter 14 caracteres.");
-    if (!existe(tr, "SELECT 1 FROM MUNICIPIO WHERE CODDRUMUNICIPIO = :C", {{"C", ct.CODDRUMUNICIPIO}}))
+    // Os quatro códigos numa consulta só: a importação faz isto a cada linha
+    fb::Comando q(tr,
+                  "SELECT (SELECT COUNT(*) FROM MUNICIPIO WHERE CODDRUMUNICIPIO = :M), "
+                  "(SELECT COUNT(*) FROM TIPOCONTRIBUINTE WHERE TIPOCONTRIBUINTE_ID = :T), "
+                  "(SELECT COUNT(*) FROM CNAEF WHERE CNAEF_ID = :C AND DESMEMBRAMENTO = :D), "
+                  "(SELECT COUNT(*) FROM RESPONSAVEL WHERE RESPONSAVEL_ID = :R) FROM RDB$DATABASE");
+    q.param("M", ct.CODDRUMUNICIPIO).param("T", ct.TIPOCONTRIBUINTE_ID).param("C", ct.CNAEF_ID);
+    q.param("D", ct.DESMEMBRAMENTO).param("R", ct.RESPONSAVEL_ID);
+    q.proximo();
+    if (q.coluna(0).inteiro() == 0)
         recusarErro(ui, "CODDRUMUNICIPIO",
                     "Município não encontrado (código " + std::to_string(*ct.CODDRUMUNICIPIO) + ").");
-    if (!existe(tr, "SELECT 1 FROM TIPOCONTRIBUINTE WHERE TIPOCONTRIBUINTE_ID = :T", {{"T", ct.TIPOCONTRIBUINTE_ID}}))
+    if (q.coluna(1).inteiro() == 0)
         recusarErro(ui, "TIPOCONTRIBUINTE_ID",
                     "Tipo de contribuinte não encontrado (código " + std::to_string(*ct.TIPOCONTRIBUINTE_ID) + ").");
-    if (!existe(tr, "SELECT 1 FROM CNAEF WHERE CNAEF_ID = :C AND DESMEMBRAMENTO = :D",
-                {{"C", ct.CNAEF_ID}, {"D", ct.DESMEMBRAMENTO}}))
+    if (q.coluna(2).inteiro() == 0)
         recusarErro(ui, "CNAEF_ID", "CNAE-F não encontrado (" + ct.CNAEF_ID + "/" + ct.DESMEMBRAMENTO + ").");
-    if (!existe(tr, "SELECT 1 FROM RESPONSAVEL WHERE RESPONSAVEL_ID = :R", {{"R", ct.RESPONSAVEL_ID}}))
+    if (q.coluna(3).inteiro() == 0)
         recusarErro(ui, "RESPONSAVEL_ID",
                     "Responsável não encontrado (código " + std::to_string(*ct.RESPONSAVEL_ID) + ").");
 }
@@ -219,10 +232,10 @@ void ValidarContribuinte(fb::Conexao& c, const Contribuinte& ct, Interacao& ui) 
     tr.commit();
 }
 
-void GravarContribuinte(fb::Conexao& c, Contribuinte& ct, Interacao& ui) {
-    // Verificação e gravação na mesma transação: a inscrição conferida é a que fica gravada
-    fb::Transacao tr(c);
-    validarContribuinte(tr, ct, ui);
+namespace {
+
+// Insere (chave 0, tirada do gerador) ou atualiza a linha já verificada.
+void gravarLinha(fb::Transacao& tr, Contribuinte& ct) {
     Contribuinte linha = ct;
     if (linha.CONTRIBUINTE_ID == 0) {
         InserirContribuinte(tr, linha);
@@ -231,6 +244,26 @@ void GravarContribuinte(fb::Conexao& c, Contribuinte& ct, Interacao& ui) {
             throw ErroSistema("Contribuinte " + std::to_string(linha.CONTRIBUINTE_ID) + " não encontrado.");
         AtualizarLinha(tr, linha, "CONTRIBUINTE_ID");
     }
+    ct.CONTRIBUINTE_ID = linha.CONTRIBUINTE_ID;
+}
+
+}  // namespace
+
+void GravarContribuinte(fb::Transacao& tr, Contribuinte& ct, Interacao& ui) {
+    validarContribuinte(tr, ct, ui);
+    gravarLinha(tr, ct);
+}
+
+void GravarContribuinte(fb::Conexao& c, Contribuinte& ct, Interacao& ui) {
+    // Verificação e gravação na mesma transação: a inscrição conferida é a que fica gravada
+    fb::Transacao tr(c);
+    validarContribuinte(tr, ct, ui);
+    // As perguntas já foram feitas: a trava fica só o tempo de conferir de novo e gravar.
+    // Outro processo pode ter gravado a mesma inscrição enquanto a tela perguntava.
+    TravarCadastros(tr);
+    if (ieDuplicada(tr, ct)) recusar(ui, "INSCESTADUAL", MSG_IE_DUPLICADA);
+    Contribuinte linha = ct;
+    gravarLinha(tr, linha);
     tr.commit();
     // Só depois de confirmada: uma gravação que falha deixa o registro como novo
     ct.CONTRIBUINTE_ID = linha.CONTRIBUINTE_ID;
@@ -313,13 +346,12 @@ void ValidarResponsavel(const Responsavel& r) {
     }
 }
 
-void GravarResponsavel(fb::Conexao& c, Responsavel& r, Interacao& ui) {
+void GravarResponsavel(fb::Transacao& tr, Responsavel& r, Interacao& ui) {
     try {
         ValidarResponsavel(r);
     } catch (const ErroCampo& e) {
         recusarErro(ui, e.campo, e.what());
     }
-    fb::Transacao tr(c);
     Responsavel linha = r;
     if (linha.RESPONSAVEL_ID == 0) {
         linha.RESPONSAVEL_ID = ProximoCodigo(tr, "RESPONSAVEL");
@@ -329,6 +361,13 @@ void GravarResponsavel(fb::Conexao& c, Responsavel& r, Interacao& ui) {
             throw ErroSistema("Responsável " + std::to_string(linha.RESPONSAVEL_ID) + " não encontrado.");
         AtualizarLinha(tr, linha, "RESPONSAVEL_ID");
     }
+    r.RESPONSAVEL_ID = linha.RESPONSAVEL_ID;
+}
+
+void GravarResponsavel(fb::Conexao& c, Responsavel& r, Interacao& ui) {
+    fb::Transacao tr(c);
+    Responsavel linha = r;
+    GravarResponsavel(tr, linha, ui);
     tr.commit();
     r.RESPONSAVEL_ID = linha.RESPONSAVEL_ID;
 }
@@ -343,6 +382,22 @@ void ExcluirResponsavel(fb::Conexao& c, int id) {
     fb::Comando apaga(tr, "DELETE FROM RESPONSAVEL WHERE RESPONSAVEL_ID = :ID");
     apaga.param("ID", id).executar();
     tr.commit();
+}
+
+// --- Trava dos cadastros ---------------------------------------------------------------
+
+void TravarCadastros(fb::Transacao& tr) {
+    for (;;) {
+        try {
+            fb::Comando q(tr, "SELECT VALOR FROM PARAMETROS WHERE CAMPO = 'VERSAO' WITH LOCK");
+            if (!q.proximo()) throw ErroSistema("A base não tem o parâmetro VERSAO: os cadastros não podem ser gravados.");
+            return;
+        } catch (const fb::ErroBanco& e) {
+            // A outra transação terminou depois de nos fazer esperar: a linha mudou de
+            // versão, e uma nova leitura (read committed) a trava.
+            if (!e.conflitoDeAtualizacao()) throw;
+        }
+    }
 }
 
 // --- Auxiliares ------------------------------------------------------------------------
@@ -396,6 +451,54 @@ std::string MaiusculasUtf8(const std::string& texto) {
             if (c >= 0xA0 && c <= 0xBE && c != 0xB7) s[i + 1] = static_cast<char>(c - 0x20);
             ++i;
         }
+    }
+    return s;
+}
+
+namespace {
+
+// Próximo ponto de código UTF-8 a partir de 'i' (que avança); -1 quando os bytes não
+// formam UTF-8 (então 'i' avança um byte).
+long proximoCaractere(const std::string& s, size_t& i) {
+    const unsigned char b = static_cast<unsigned char>(s[i]);
+    size_t n;
+    long cp;
+    if (b < 0x80) { ++i; return b; }
+    if (b >= 0xC2 && b <= 0xDF) { n = 2; cp = b & 0x1F; }
+    else if ((b & 0xF0) == 0xE0) { n = 3; cp = b & 0x0F; }
+    else if (b >= 0xF0 && b <= 0xF4) { n = 4; cp = b & 0x07; }
+    else { ++i; return -1; }
+    if (i + n > s.size()) { ++i; return -1; }
+    for (size_t k = 1; k < n; ++k) {
+        const unsigned char c = static_cast<unsigned char>(s[i + k]);
+        if ((c & 0xC0) != 0x80) { ++i; return -1; }
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    i += n;
+    return cp;
+}
+
+bool controle(long cp) { return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F); }
+
+}  // namespace
+
+bool TemCaracteresDeControle(const std::string& texto) {
+    for (size_t i = 0; i < texto.size();) {
+        const long cp = proximoCaractere(texto, i);
+        if (cp >= 0 && controle(cp)) return true;
+    }
+    return false;
+}
+
+std::string TextoVisivel(const std::string& texto) {
+    std::string s;
+    s.reserve(texto.size());
+    for (size_t i = 0; i < texto.size();) {
+        const size_t inicio = i;
+        const long cp = proximoCaractere(texto, i);
+        if (cp == '\t' || cp == '\n' || cp == '\r') s += ' ';
+        else if (cp < 0 || controle(cp)) s += "\xEF\xBF\xBD";  // U+FFFD
+        else s.append(texto, inicio, i - inicio);
     }
     return s;
 }

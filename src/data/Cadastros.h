@@ -51,8 +51,14 @@ bool VerificarIEDuplicada(fb::Conexao& c, const Contribuinte& ct, Interacao& ui)
 void ValidarContribuinte(fb::Conexao& c, const Contribuinte& ct, Interacao& ui);
 
 // Verifica e grava numa transação: chave 0 tira a chave do gerador e insere; senão
-// atualiza a linha existente. Depois de gravar, ct.CONTRIBUINTE_ID tem a chave.
+// atualiza a linha existente. Depois de gravar, ct.CONTRIBUINTE_ID tem a chave. Depois das
+// verificações (e das perguntas), toma a trava dos cadastros e confere de novo a
+// inscrição repetida antes de gravar.
 void GravarContribuinte(fb::Conexao& c, Contribuinte& ct, Interacao& ui);
+// O mesmo dentro da transação do chamador, que já tomou a trava dos cadastros
+// (TravarCadastros) e confirma a transação (a importação grava várias linhas numa
+// transação só); ct.CONTRIBUINTE_ID recebe a chave quando a gravação passa.
+void GravarContribuinte(fb::Transacao& tr, Contribuinte& ct, Interacao& ui);
 
 // Só a inserção, na transação de quem chama e sem as verificações da tela: chave 0 é tirada
 // do gerador. A restauração de arquivos cria assim o contribuinte que o arquivo traz.
@@ -78,12 +84,25 @@ void ValidarResponsavel(const Responsavel& r);
 // Verifica e grava numa transação. A chave 0 é sempre um registro novo (a linha 0 não é
 // carregada, portanto não há como alterá-la). Falhas: mensagem pela Interacao e Abortar.
 void GravarResponsavel(fb::Conexao& c, Responsavel& r, Interacao& ui);
+// O mesmo dentro da transação do chamador, que a confirma.
+void GravarResponsavel(fb::Transacao& tr, Responsavel& r, Interacao& ui);
 
 // Recusa (ErroSistema) a linha 0 e um responsável associado a algum contribuinte.
 void ExcluirResponsavel(fb::Conexao& c, int responsavelId);
 
 // Texto da recusa de editar ou excluir a linha 0.
 extern const char* const MSG_RESPONSAVEL_NAO_ATRIBUIDO;
+
+// --- Trava dos cadastros ---------------------------------------------------------------
+
+// Serializa, entre processos ligados ao mesmo servidor, a procura de um cadastro repetido
+// (inscrição estadual, nome de responsável na importação) e a gravação do novo: quem
+// segura a trava sabe que ninguém mais grava cadastros até a sua transação terminar.
+// A trava é a linha VERSAO de PARAMETROS, que toda base do KOV tem, travada na transação
+// (SELECT ... WITH LOCK): nada muda no esquema, e bases antigas com inscrições já
+// repetidas continuam abrindo. Quem chega depois espera a transação da outra terminar;
+// o conflito de atualização que o Firebird devolve então é repetido até a trava ser nossa.
+void TravarCadastros(fb::Transacao& tr);
 
 // --- Auxiliares usados também pela importação -------------------------------------------
 
@@ -94,5 +113,17 @@ bool CabeEmWin1252(const std::string& texto);
 // Maiúsculas de um texto UTF-8 (ASCII e letras acentuadas do Latin-1), para comparar nomes.
 std::string MaiusculasUtf8(const std::string& texto);
 std::string Aparar(const std::string& texto);
+
+// Caracteres de controle num texto UTF-8: os de U+0000 a U+001F (NUL, ESC, tabulação, CR,
+// LF...), DEL (U+007F) e os de U+0080 a U+009F, que os terminais também interpretam como
+// comandos. Campos de texto dos cadastros os recusam.
+bool TemCaracteresDeControle(const std::string& texto);
+
+// Texto da base pronto para ir a um terminal ou a uma listagem separada por tabulação:
+// tabulação, CR e LF viram espaço (um registro por linha, colunas intactas); os demais
+// caracteres de controle e bytes que não formam UTF-8 viram U+FFFD, o caractere de
+// substituição, visível e inofensivo. Bases antigas podem guardar esses caracteres;
+// nenhuma listagem os mostra crus.
+std::string TextoVisivel(const std::string& texto);
 
 }  // namespace kov

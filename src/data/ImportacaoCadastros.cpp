@@ -7,8 +7,8 @@
 #include <set>
 #include <sstream>
 
-#include "data/AtualizacaoCNAE.h"
 #include "data/Cadastros.h"
+#include "data/Codificacao.h"
 #include "data/fb/Comando.h"
 #include "data/fb/Conexao.h"
 #include "data/fb/Transacao.h"
@@ -101,19 +101,22 @@ private:
 // Campo da coluna no registro, aparado; vazio quando a coluna não está no arquivo ou a
 // linha tem menos campos.
 std::string campo(const PlanilhaCadastro& p, const RegistroCSV& r, const std::string& nome) {
-    auto it = p.coluna.find(nome);
-    if (it == p.coluna.end() || it->second >= r.campos.size()) return {};
+    auto it = p.colunas().find(nome);
+    if (it == p.colunas().end() || it->second >= r.campos.size()) return {};
     return Aparar(r.campos[it->second]);
 }
 
 size_t numeroColunas(const PlanilhaCadastro& p) {
     size_t n = 0;
-    for (const auto& [nome, i] : p.coluna) n = std::max(n, i + 1);
+    for (const auto& [nome, i] : p.colunas()) n = std::max(n, i + 1);
     return n;
 }
 
 void conferirFormato(const PlanilhaCadastro& p, const RegistroCSV& r) {
     if (r.aspasAbertas) throw LinhaRecusada{"Aspas abertas e não fechadas até o fim do arquivo."};
+    if (r.longoDemais)
+        throw LinhaRecusada{"A linha tem mais de " + std::to_string(LIMITE_REGISTRO_CSV / 1024) +
+                            " KB; confira se alguma aspa ficou sem par."};
     // Campos vazios a mais são aceitos: a exportação de tabelas termina cada linha em ";"
     for (size_t i = numeroColunas(p); i < r.campos.size(); ++i)
         if (!Aparar(r.campos[i]).empty()) throw LinhaRecusada{"A linha tem mais campos que o cabeçalho."};
@@ -142,11 +145,11 @@ int codigoPor(const std::string& valor, const std::vector<Descricao>& tabela, co
     for (const auto& d : tabela) {
         if (MaiusculasUtf8(Aparar(d.texto)) != chave) continue;
         if (achado)
-            throw LinhaRecusada{std::string("Há mais de um ") + b.oQue + " com o nome \"" + valor +
+            throw LinhaRecusada{std::string("Há mais de um ") + b.oQue + " com o nome \"" + TextoVisivel(valor) +
                                 "\"; informe o código (" + b.coluna + ")."};
         achado = d.codigo;
     }
-    if (!achado) throw LinhaRecusada{b.naoAchado + valor};
+    if (!achado) throw LinhaRecusada{b.naoAchado + TextoVisivel(valor)};
     return *achado;
 }
 
@@ -201,67 +204,191 @@ Contribuinte montarContribuinte(const PlanilhaCadastro& p, const RegistroCSV& r,
     return ct;
 }
 
-// Roda 'gravar' para cada linha não vazia, contando aceitas e recusadas.
-template <class F>
-ResultadoImportacao percorrer(const PlanilhaCadastro& p, Interacao& ui, F gravar) {
+
+bool ascii(const std::string& s) {
+    for (unsigned char ch : s)
+        if (ch >= 0x80) return false;
+    return true;
+}
+
+// Converte os campos do registro para UTF-8, decidindo pelo registro inteiro (os campos
+// só com ASCII são iguais nas duas codificações).
+void paraUtf8(RegistroCSV& r) {
+    for (const auto& c : r.campos)
+        if (!Utf8Valido(c)) {
+            for (auto& d : r.campos)
+                if (!ascii(d)) d = ConverterTexto(d, "WINDOWS-1252", "UTF-8");
+            return;
+        }
+}
+
+// Uma linha do arquivo gravada sob o ponto de salvamento, dentro do lote.
+using GravarLinha = std::function<void(const RegistroCSV&, fb::Transacao&, Interacao&)>;
+// Chamado no começo de cada lote, já com a trava dos cadastros tomada.
+using IniciarLote = std::function<void(fb::Transacao&)>;
+
+// Percorre a planilha gravando as linhas em lotes. A transação do lote toma a trava dos
+// cadastros antes da primeira linha e a segura até confirmar: duas importações no mesmo
+// servidor se revezam por lotes, e a procura de repetidos de cada uma vê tudo o que a
+// outra confirmou.
+ResultadoImportacao percorrer(fb::Conexao& c, PlanilhaCadastro& p, Interacao& ui, const PedidoParada& parar,
+                              const IniciarLote& iniciarLote, const GravarLinha& gravar) {
     ResultadoImportacao res;
+    res.ultimaLinha = p.linhaCabecalho();
     InteracaoLinha linhaUi(ui);
-    for (const auto& r : p.registros) {
-        if (vazio(r) && !r.aspasAbertas) continue;
+    fb::ReusoDeComandos reuso(c);  // as mesmas verificações e gravações, linha após linha
+    fb::Transacao tr(c, false);
+    int aceitasNoLote = 0, linhasNoLote = 0, inicioDoLote = 0;
+    // A transação do lote não serve mais: o que ela tinha se perde, o já confirmado fica.
+    auto falhaDaBase = [&](int linha, const std::exception& e) {
+        std::string texto = "Importação interrompida na linha " + std::to_string(linha) +
+                            " por falha na base de dados: " + e.what();
+        if (aceitasNoLote > 0)
+            texto += "\r\nAs linhas aceitas a partir da linha " + std::to_string(inicioDoLote) + " não foram gravadas.";
+        tr.rollback();
+        throw ErroImportacao(texto, res);
+    };
+    auto confirmar = [&] {
+        if (!tr.ativa()) return;
+        try {
+            tr.commit();
+        } catch (const std::exception& e) {
+            falhaDaBase(res.ultimaLinha, e);
+        }
+        res.importados += aceitasNoLote;
+        aceitasNoLote = linhasNoLote = 0;
+    };
+    RegistroCSV r;
+    for (;;) {
+        if (parar && parar()) {
+            res.interrompida = true;
+            break;
+        }
+        if (!p.proximo(r)) break;
         linhaUi.linha = r.linha;
+        if (!tr.ativa()) {
+            try {
+                tr.iniciar();
+                TravarCadastros(tr);
+                if (iniciarLote) iniciarLote(tr);
+            } catch (const std::exception& e) {
+                falhaDaBase(r.linha, e);
+            }
+            inicioDoLote = r.linha;
+        }
+        std::optional<fb::PontoSalvamento> ponto;
+        try {
+            ponto.emplace(tr, "LINHA");
+        } catch (const std::exception& e) {
+            falhaDaBase(r.linha, e);
+        }
+        bool aceita = false;
+        std::string recusa;  // vazia quando a mensagem já foi mostrada pela verificação
         try {
             conferirFormato(p, r);
-            gravar(r, linhaUi);
-            res.importados++;
+            gravar(r, tr, linhaUi);
+            aceita = true;
         } catch (const LinhaRecusada& e) {
-            linhaUi.erro(e.texto);
-            res.recusados++;
+            recusa = e.texto;
         } catch (const Abortar&) {
-            res.recusados++;  // a mensagem já foi mostrada
         } catch (const std::exception& e) {
-            linhaUi.erro(e.what());
-            res.recusados++;
+            recusa = e.what();
         }
+        try {
+            if (aceita) ponto->liberar();
+            else ponto->desfazer();
+        } catch (const std::exception& e) {
+            // A base não desfaz nem mantém a linha: a transação não serve mais, e a
+            // mensagem da linha seria só um efeito disso
+            falhaDaBase(r.linha, e);
+        }
+        if (!recusa.empty()) linhaUi.erro(recusa);
+        (aceita ? aceitasNoLote : res.recusados)++;
+        res.ultimaLinha = r.linhaFinal;
+        if (++linhasNoLote >= LINHAS_POR_LOTE) confirmar();
     }
+    confirmar();
     return res;
 }
 
 }  // namespace
 
-std::vector<RegistroCSV> DividirCSV(const std::string& t) {
-    std::vector<RegistroCSV> registros;
-    RegistroCSV atual;
+// --- Leitura do arquivo -------------------------------------------------------------------
+
+LeitorCSV::LeitorCSV(std::unique_ptr<std::istream> entrada) : in_(std::move(entrada)), buf_(64 * 1024) {
+    // BOM de UTF-8 no começo do arquivo
+    if (espiar() == 0xEF && fim_ - pos_ >= 3 && static_cast<unsigned char>(buf_[pos_ + 1]) == 0xBB &&
+        static_cast<unsigned char>(buf_[pos_ + 2]) == 0xBF)
+        pos_ += 3;
+}
+
+int LeitorCSV::espiar() {
+    if (pos_ == fim_) {
+        if (!in_ || !*in_) return -1;
+        in_->read(buf_.data(), static_cast<std::streamsize>(buf_.size()));
+        fim_ = static_cast<size_t>(in_->gcount());
+        pos_ = 0;
+        if (in_->bad()) throw ErroArquivoCSV("Falha ao ler o arquivo na linha " + std::to_string(linha_) + ".");
+        if (fim_ == 0) return -1;
+    }
+    return static_cast<unsigned char>(buf_[pos_]);
+}
+
+int LeitorCSV::lerByte() {
+    const int ch = espiar();
+    if (ch >= 0) ++pos_;
+    return ch;
+}
+
+bool LeitorCSV::proximo(RegistroCSV& r) {
+    r.campos.clear();
+    r.aspasAbertas = r.longoDemais = false;
+    r.linha = r.linhaFinal = linha_;
     std::string valor;
     bool entreAspas = false, pendente = false;
-    int linha = 1;
-    atual.linha = 1;
+    bool emBranco = true;  // o campo até aqui só tem brancos: uma aspa abre um campo entre aspas
+    size_t bytes = 0;
+    auto acrescentar = [&](int ch) {
+        if (!r.longoDemais) valor += static_cast<char>(ch);
+        if (ch > ' ') emBranco = false;
+    };
     auto fecharCampo = [&] {
-        atual.campos.push_back(valor);
+        if (!r.longoDemais) r.campos.push_back(std::move(valor));
         valor.clear();
+        emBranco = true;
     };
-    auto fecharRegistro = [&] {
-        fecharCampo();
-        registros.push_back(std::move(atual));
-        atual = RegistroCSV{};
-        pendente = false;
-    };
-    for (size_t i = 0; i < t.size(); ++i) {
-        const char ch = t[i];
+    for (;;) {
+        const int ch = lerByte();
+        if (ch < 0) {
+            r.aspasAbertas = entreAspas;
+            r.linhaFinal = linha_;
+            if (!pendente && valor.empty() && !entreAspas && !r.longoDemais) return false;
+            fecharCampo();
+            break;
+        }
+        if (++bytes > LIMITE_REGISTRO_CSV && !r.longoDemais) {
+            // Daqui em diante só se procura o fim do registro, sem guardar nada
+            r.longoDemais = true;
+            r.campos.clear();
+            r.campos.shrink_to_fit();
+            valor.clear();
+            valor.shrink_to_fit();
+        }
         if (entreAspas) {
             if (ch == '"') {
-                if (i + 1 < t.size() && t[i + 1] == '"') {
-                    valor += '"';
-                    ++i;
+                if (espiar() == '"') {
+                    lerByte();
+                    acrescentar('"');
                 } else {
                     entreAspas = false;
                 }
             } else {
-                if (ch == '\n' || (ch == '\r' && !(i + 1 < t.size() && t[i + 1] == '\n'))) ++linha;
-                valor += ch;
+                if (ch == '\n' || (ch == '\r' && espiar() != '\n')) ++linha_;
+                acrescentar(ch);
             }
             continue;
         }
-        if (ch == '"' && Aparar(valor).empty()) {
+        if (ch == '"' && emBranco) {
             entreAspas = true;
             valor.clear();
             pendente = true;
@@ -269,82 +396,103 @@ std::vector<RegistroCSV> DividirCSV(const std::string& t) {
             fecharCampo();
             pendente = true;
         } else if (ch == '\r' || ch == '\n') {
-            if (ch == '\r' && i + 1 < t.size() && t[i + 1] == '\n') ++i;
-            fecharRegistro();
-            atual.linha = ++linha;
+            if (ch == '\r' && espiar() == '\n') lerByte();
+            r.linhaFinal = linha_++;
+            fecharCampo();
+            break;
         } else {
-            valor += ch;
+            acrescentar(ch);
             pendente = true;
         }
     }
-    if (entreAspas) atual.aspasAbertas = true;
-    if (pendente || !valor.empty() || entreAspas) fecharRegistro();
-    return registros;
+    paraUtf8(r);
+    return true;
 }
 
-std::string LerArquivoCSV(const std::string& caminho) {
-    std::error_code ec;
-    if (!fs::exists(caminho, ec)) throw ErroArquivoCSV("Arquivo não encontrado: " + caminho);
-    std::ifstream f(caminho, std::ios::binary);
-    if (!fs::is_regular_file(caminho, ec) || !f) throw ErroArquivoCSV("Não foi possível ler o arquivo: " + caminho);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    std::string texto = ss.str();
-    if (texto.rfind("\xEF\xBB\xBF", 0) == 0) texto.erase(0, 3);
-    return TextoParaUtf8(texto);
+// --- Planilha -------------------------------------------------------------------------------
+
+PlanilhaCadastro::PlanilhaCadastro(std::unique_ptr<std::istream> entrada, TipoCadastro tipo)
+    : leitor_(std::move(entrada)), tipo_(tipo) {
+    lerCabecalho();
 }
 
-PlanilhaCadastro LerPlanilha(const std::string& texto, TipoCadastro tipo) {
-    PlanilhaCadastro p;
-    p.tipo = tipo;
-    auto registros = DividirCSV(texto);
-    size_t inicio = 0;
-    while (inicio < registros.size() && vazio(registros[inicio]) && !registros[inicio].aspasAbertas) ++inicio;
-    if (inicio == registros.size())
-        throw ErroArquivoCSV("O arquivo não tem a linha de cabeçalho com os nomes das colunas.");
-    const RegistroCSV& cab = registros[inicio];
+void PlanilhaCadastro::lerCabecalho() {
+    RegistroCSV cab;
+    bool achou = false;
+    while ((achou = leitor_.proximo(cab)) && vazio(cab) && !cab.aspasAbertas && !cab.longoDemais) {
+    }
+    if (!achou) throw ErroArquivoCSV("O arquivo não tem a linha de cabeçalho com os nomes das colunas.");
     if (cab.aspasAbertas) throw ErroArquivoCSV("Cabeçalho com aspas abertas e não fechadas.");
-    const auto& conhecidas = colunasDe(tipo);
+    if (cab.longoDemais)
+        throw ErroArquivoCSV("A linha de cabeçalho tem mais de " + std::to_string(LIMITE_REGISTRO_CSV / 1024) +
+                             " KB: o arquivo não é uma planilha de cadastro.");
+    linhaCabecalho_ = cab.linhaFinal;
+    const auto& conhecidas = colunasDe(tipo_);
     for (size_t i = 0; i < cab.campos.size(); ++i) {
         std::string nome = maiusculasAscii(Aparar(cab.campos[i]));
         if (nome.empty()) continue;  // ";" no fim do cabeçalho
-        if (tipo == TipoCadastro::Contribuintes && nome == "RESPONSAVEL_ID") nome = "RESPONSAVEL";
+        if (tipo_ == TipoCadastro::Contribuintes && nome == "RESPONSAVEL_ID") nome = "RESPONSAVEL";
         bool conhecida = false;
         for (const auto& c : conhecidas) conhecida = conhecida || nome == c.nome;
         if (!conhecida) {
-            std::string msg = "Coluna desconhecida no cabeçalho: " + Aparar(cab.campos[i]);
+            std::string msg = "Coluna desconhecida no cabeçalho: " + TextoVisivel(Aparar(cab.campos[i]));
             if (nome.find(',') != std::string::npos) msg += " (o separador das colunas é \";\")";
             throw ErroArquivoCSV(msg);
         }
-        if (p.coluna.count(nome)) throw ErroArquivoCSV("Coluna repetida no cabeçalho: " + nome);
-        p.coluna[nome] = i;
+        if (coluna_.count(nome)) throw ErroArquivoCSV("Coluna repetida no cabeçalho: " + nome);
+        coluna_[nome] = i;
     }
     std::string faltam;
     for (const auto& c : conhecidas)
-        if (c.obrigatoria && !p.coluna.count(c.nome)) faltam += (faltam.empty() ? "" : ", ") + std::string(c.nome);
+        if (c.obrigatoria && !coluna_.count(c.nome)) faltam += (faltam.empty() ? "" : ", ") + std::string(c.nome);
     if (!faltam.empty()) throw ErroArquivoCSV("Faltam colunas no cabeçalho: " + faltam);
-    p.registros.assign(registros.begin() + static_cast<std::ptrdiff_t>(inicio) + 1, registros.end());
-    return p;
 }
 
-ResultadoImportacao ImportarContribuintes(fb::Conexao& c, const PlanilhaCadastro& p, Interacao& ui) {
+bool PlanilhaCadastro::proximo(RegistroCSV& r) {
+    while (leitor_.proximo(r))
+        if (!vazio(r) || r.aspasAbertas || r.longoDemais) return true;
+    return false;
+}
+
+PlanilhaCadastro AbrirPlanilha(const std::string& caminho, TipoCadastro tipo) {
+    std::error_code ec;
+    if (!fs::exists(caminho, ec)) throw ErroArquivoCSV("Arquivo não encontrado: " + caminho);
+    auto f = std::make_unique<std::ifstream>(caminho, std::ios::binary);
+    if (!fs::is_regular_file(caminho, ec) || !*f) throw ErroArquivoCSV("Não foi possível ler o arquivo: " + caminho);
+    return PlanilhaCadastro(std::move(f), tipo);
+}
+
+PlanilhaCadastro LerPlanilha(const std::string& texto, TipoCadastro tipo) {
+    return PlanilhaCadastro(std::make_unique<std::istringstream>(texto), tipo);
+}
+
+// --- Importação -----------------------------------------------------------------------------
+
+ResultadoImportacao ImportarContribuintes(fb::Conexao& c, PlanilhaCadastro& p, Interacao& ui,
+                                          const PedidoParada& parar) {
     const auto municipios = lerTabela(c, "SELECT CODDRUMUNICIPIO, DESCRICAO FROM MUNICIPIO");
     const auto tipos = lerTabela(c, "SELECT TIPOCONTRIBUINTE_ID, TITULO FROM TIPOCONTRIBUINTE");
     const auto responsaveis = responsaveisPorNome(c);
-    return percorrer(p, ui, [&](const RegistroCSV& r, Interacao& linhaUi) {
+    return percorrer(c, p, ui, parar, {}, [&](const RegistroCSV& r, fb::Transacao& tr, Interacao& linhaUi) {
         Contribuinte ct = montarContribuinte(p, r, municipios, tipos, responsaveis);
-        // Cada linha numa transação: as repetições contra linhas anteriores do mesmo
-        // arquivo aparecem porque as aceitas já estão gravadas
-        GravarContribuinte(c, ct, linhaUi);
+        // As repetições contra linhas anteriores do mesmo arquivo aparecem porque as
+        // aceitas já estão gravadas na transação do lote
+        GravarContribuinte(tr, ct, linhaUi);
     });
 }
 
-ResultadoImportacao ImportarResponsaveis(fb::Conexao& c, const PlanilhaCadastro& p, Interacao& ui) {
+ResultadoImportacao ImportarResponsaveis(fb::Conexao& c, PlanilhaCadastro& p, Interacao& ui,
+                                         const PedidoParada& parar) {
     // Os contribuintes da planilha apontam o responsável pelo nome: na importação, um nome
-    // já cadastrado (ou repetido no arquivo) é recusado para não criar nomes ambíguos.
+    // já cadastrado (ou repetido no arquivo) é recusado para não criar nomes ambíguos. Os
+    // nomes são relidos a cada lote, com a trava tomada: outra importação pode ter gravado.
     std::set<std::string> nomes;
-    for (const auto& r : ListarResponsaveis(c)) nomes.insert(MaiusculasUtf8(Aparar(r.NOME)));
-    return percorrer(p, ui, [&](const RegistroCSV& reg, Interacao& linhaUi) {
+    auto lerNomes = [&](fb::Transacao& tr) {
+        nomes.clear();
+        fb::Comando q(tr, "SELECT NOME FROM RESPONSAVEL WHERE RESPONSAVEL_ID <> 0");
+        while (q.proximo()) nomes.insert(MaiusculasUtf8(Aparar(q.coluna(0).texto())));
+    };
+    return percorrer(c, p, ui, parar, lerNomes, [&](const RegistroCSV& reg, fb::Transacao& tr, Interacao& linhaUi) {
         Responsavel r = NovoResponsavel();
         r.NOME = campo(p, reg, "NOME");
         r.DDD = semMascara(campo(p, reg, "DDD"));
@@ -352,8 +500,8 @@ ResultadoImportacao ImportarResponsaveis(fb::Conexao& c, const PlanilhaCadastro&
         r.EMAIL = campo(p, reg, "EMAIL");
         const std::string chave = MaiusculasUtf8(r.NOME);
         if (!r.NOME.empty() && nomes.count(chave))
-            throw LinhaRecusada{"Já existe um responsável com o nome \"" + r.NOME + "\"."};
-        GravarResponsavel(c, r, linhaUi);
+            throw LinhaRecusada{"Já existe um responsável com o nome \"" + TextoVisivel(r.NOME) + "\"."};
+        GravarResponsavel(tr, r, linhaUi);
         nomes.insert(chave);
     });
 }
@@ -361,6 +509,11 @@ ResultadoImportacao ImportarResponsaveis(fb::Conexao& c, const PlanilhaCadastro&
 std::string ResumoImportacao(const ResultadoImportacao& r) {
     return std::to_string(r.importados) + (r.importados == 1 ? " importado, " : " importados, ") +
            std::to_string(r.recusados) + (r.recusados == 1 ? " recusado" : " recusados");
+}
+
+std::string MensagemInterrupcao(const ResultadoImportacao& r) {
+    return "Importação interrompida na linha " + std::to_string(r.ultimaLinha) + ": " + ResumoImportacao(r) +
+           ". As linhas seguintes não foram lidas.";
 }
 
 }  // namespace kov

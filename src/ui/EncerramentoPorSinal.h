@@ -3,16 +3,12 @@
 // "kill" fecham o programa como o fechamento da janela principal, com a conexão da base
 // fechada normalmente. O servidor Firebird embutido instala para esses sinais um
 // tratador que não encerra o processo; este o substitui.
+// Antes de abrir a base, o programa chama BloquearSinaisEncerramento (platform/Sinais.h).
 #include <QObject>
 
 class QSocketNotifier;
 
 namespace kov::ui {
-
-// Bloqueia os sinais de término na linha de execução atual, antes de a base ser aberta:
-// as linhas de execução que o servidor embutido criar herdam o bloqueio, e um sinal que
-// chegar durante a partida fica pendente até o tratador do programa ser instalado.
-void BloquearSinaisEncerramento();
 
 class EncerramentoPorSinal : public QObject {
     Q_OBJECT

@@ -1,10 +1,15 @@
 #include "apoio/Processo.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include "apoio/BaseTeste.h"
 
@@ -42,6 +47,83 @@ ResultadoProcesso rodar(const std::string& programa, const std::vector<std::stri
     r.codigo = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
     r.saida = lerArquivo(out);
     r.erros = lerArquivo(err);
+    return r;
+}
+
+struct ProcessoFilho::Arquivos {
+    PastaTemporaria pasta;
+    fs::path saida = pasta.caminho() / "out", erros = pasta.caminho() / "err";
+};
+
+ProcessoFilho::ProcessoFilho(const std::string& programa, const std::vector<std::string>& args, size_t limiteMemoria)
+    : arq_(std::make_unique<Arquivos>()) {
+    std::vector<std::string> argv{programa};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> ptrs;
+    for (auto& a : argv) ptrs.push_back(a.data());
+    ptrs.push_back(nullptr);
+    const std::string out = arq_->saida.string(), err = arq_->erros.string();
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        // No filho só chamadas seguras depois do fork
+        const int in = ::open("/dev/null", O_RDONLY);
+        const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (in < 0 || o < 0 || e < 0) ::_exit(127);
+        ::dup2(in, 0);
+        ::dup2(o, 1);
+        ::dup2(e, 2);
+        if (limiteMemoria > 0) {
+            const struct rlimit lim = {limiteMemoria, limiteMemoria};
+            ::setrlimit(RLIMIT_AS, &lim);
+        }
+        // O teste pode ter sinais bloqueados ou ignorados; o filho começa com os padrões
+        sigset_t vazio;
+        sigemptyset(&vazio);
+        ::sigprocmask(SIG_SETMASK, &vazio, nullptr);
+        ::signal(SIGINT, SIG_DFL);
+        ::signal(SIGTERM, SIG_DFL);
+        ::execv(ptrs[0], ptrs.data());
+        ::_exit(127);
+    }
+}
+
+ProcessoFilho::~ProcessoFilho() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+}
+
+bool ProcessoFilho::esperarErros(const std::string& texto, std::chrono::milliseconds prazo) {
+    const auto fim = std::chrono::steady_clock::now() + prazo;
+    while (std::chrono::steady_clock::now() < fim) {
+        if (lerArquivo(arq_->erros).find(texto) != std::string::npos) return true;
+        siginfo_t info = {};
+        if (pid_ <= 0 || (::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+                          info.si_pid != 0)) {
+            // terminou: a última chance é o que já foi escrito
+            return lerArquivo(arq_->erros).find(texto) != std::string::npos;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+void ProcessoFilho::sinal(int s) {
+    if (pid_ > 0) ::kill(pid_, s);
+}
+
+ResultadoProcesso ProcessoFilho::esperar() {
+    ResultadoProcesso r;
+    int st = 0;
+    if (pid_ > 0 && ::waitpid(pid_, &st, 0) == pid_) {
+        pid_ = -1;
+        if (WIFEXITED(st)) r.codigo = WEXITSTATUS(st);
+        if (WIFSIGNALED(st)) sinalFinal = WTERMSIG(st);
+    }
+    r.saida = lerArquivo(arq_->saida);
+    r.erros = lerArquivo(arq_->erros);
     return r;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 // Roda um programa como processo filho e captura saída, erros e código de saída.
+#include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,30 @@ ResultadoProcesso rodar(const std::string& programa, const std::vector<std::stri
 
 // As linhas de uma saída de texto, sem os fins de linha.
 std::vector<std::string> linhas(const std::string& texto);
+
+// Processo filho que corre enquanto o teste o observa: a saída e os erros vão para
+// arquivos que o teste lê quando quer; pode receber sinais e ter a memória limitada
+// (RLIMIT_AS, posto no filho antes do exec).
+class ProcessoFilho {
+public:
+    ProcessoFilho(const std::string& programa, const std::vector<std::string>& args, size_t limiteMemoria = 0);
+    ~ProcessoFilho();  // mata o filho se ainda estiver rodando
+    ProcessoFilho(const ProcessoFilho&) = delete;
+    ProcessoFilho& operator=(const ProcessoFilho&) = delete;
+
+    // Espera 'texto' aparecer em stderr; falso se o prazo acabar ou o filho terminar antes.
+    bool esperarErros(const std::string& texto, std::chrono::milliseconds prazo);
+    void sinal(int s);
+    // Espera o fim. codigo: o código de saída, ou -1 quando o filho morreu por sinal
+    // (então 'sinalFinal' diz qual).
+    ResultadoProcesso esperar();
+    int sinalFinal = 0;
+
+private:
+    struct Arquivos;
+    std::unique_ptr<Arquivos> arq_;
+    int pid_ = -1;
+};
 
 // Copia o kov-cli compilado para a pasta (o programa lê o KOV.ini da sua própria pasta).
 std::string instalarCli(const std::string& pastaExe);

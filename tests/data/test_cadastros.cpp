@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sstream>
+#include <thread>
 
 #include "apoio/BaseTeste.h"
+#include "apoio/Cadastro.h"
 #include "apoio/InteracaoGravada.h"
 #include "data/Cadastros.h"
 #include "data/Chaves.h"
@@ -24,6 +27,10 @@ const std::string SEM_RESPONSAVEL =
     "Favor selecionar um responsável!\r\nCaso não existam responsáveis na lista, \r\n"
     "pode-se cadastrar um novo através do botão que está ao lado da mesma.";
 const std::string IE_REPETIDA = "Já existe um Contribuinte com esta Inscrição Estadual!";
+
+std::string CONTROLE(const std::string& rotulo) {
+    return "O campo \"" + rotulo + "\" contém caracteres de controle (como tabulação ou quebra de linha).";
+}
 
 struct Cadastro : ::testing::Test {
     teste::PastaTemporaria pasta;
@@ -330,6 +337,13 @@ TEST_F(Cadastro, CamposObrigatoriosTamanhosECodigosAntesDaBase) {
          "O campo \"Email\" deve ter no máximo 50 caracteres."},
         {[](Contribuinte& x) { x.BAIRRO = "Centro ✓"; }, "BAIRRO",
          "O campo \"Bairro\" contém caracteres que não podem ser gravados na base."},
+        // Caracteres de controle: C0, DEL e C1 (U+009B é o CSI de 8 bits dos terminais)
+        {[](Contribuinte& x) { x.RAZAOSOCIAL = "Loja \x1B[2JA"; }, "RAZAOSOCIAL", CONTROLE("Razão Social")},
+        {[](Contribuinte& x) { x.ENDERECO = "Rua A\r\nBloco B"; }, "ENDERECO", CONTROLE("Logradouro")},
+        {[](Contribuinte& x) { x.COMPLEMENTO = std::string("Sala\0 1", 7); }, "COMPLEMENTO", CONTROLE("Complemento")},
+        {[](Contribuinte& x) { x.BAIRRO = "Centro\xC2\x9B"; }, "BAIRRO", CONTROLE("Bairro")},
+        {[](Contribuinte& x) { x.EMAIL = "a@b\t.com"; }, "EMAIL", CONTROLE("Email")},
+        {[](Contribuinte& x) { x.CAIXAPOSTAL = "12\x7F"; }, "CAIXAPOSTAL", CONTROLE("Caixa Postal")},
         {[](Contribuinte& x) { x.CNPJ = "1234567800019"; }, "CNPJ", "O campo \"CNPJ\" deve ter 14 caracteres."},
         {[](Contribuinte& x) { x.CNPJ = "123456780001999"; }, "CNPJ", "O campo \"CNPJ\" deve ter no máximo 14 caracteres."},
         {[](Contribuinte& x) { x.CODDRUMUNICIPIO = 1; }, "CODDRUMUNICIPIO", "Município não encontrado (código 1)."},
@@ -448,6 +462,9 @@ TEST_F(Cadastro, ResponsavelVerificadoAntesDeGravar) {
         {[](Responsavel& r) { r.EMAIL = "semarroba.com"; }, "EMAIL", "Favor validar o endereço digitado"},
         {[](Responsavel& r) { r.EMAIL = std::string(46, 'e') + "@b.com"; }, "EMAIL",
          "O campo \"E-Mail\" deve ter no máximo 50 caracteres."},
+        {[](Responsavel& r) { r.NOME = "Ana\x1B]0;x\x07"; }, "NOME", CONTROLE("Nome")},
+        {[](Responsavel& r) { r.NOME = "Ana\nMaria"; }, "NOME", CONTROLE("Nome")},
+        {[](Responsavel& r) { r.EMAIL = std::string("a@b\0.com", 8); }, "EMAIL", CONTROLE("E-Mail")},
     };
     for (const auto& caso : casos) {
         Responsavel r = NovoResponsavel();
@@ -538,8 +555,19 @@ TEST_F(Cadastro, ResponsaveisComChaveDoGeradorESemALinhaZero) {
 
 // --- CSV --------------------------------------------------------------------------------
 
+namespace {
+
+std::vector<RegistroCSV> registros(const std::string& texto) {
+    LeitorCSV leitor(std::make_unique<std::istringstream>(texto));
+    std::vector<RegistroCSV> v;
+    for (RegistroCSV r; leitor.proximo(r);) v.push_back(r);
+    return v;
+}
+
+}  // namespace
+
 TEST(ArquivoCSV, AspasSeparadorQuebrasELinhas) {
-    const auto r = DividirCSV(
+    const auto r = registros(
         "A;B;C\r\n"
         "\"Silva; Filhos\";\"diz \"\"oi\"\"\";x\r\n"
         "\r\n"
@@ -554,35 +582,69 @@ TEST(ArquivoCSV, AspasSeparadorQuebrasELinhas) {
     EXPECT_EQ(r[2].campos, (std::vector<std::string>{""}));  // linha em branco
     EXPECT_EQ(r[3].campos, (std::vector<std::string>{"duas\nlinhas", "2", ""}));
     EXPECT_EQ(r[3].linha, 4);
+    EXPECT_EQ(r[3].linhaFinal, 5);
     EXPECT_EQ(r[4].linha, 6);  // a quebra dentro das aspas conta
     EXPECT_EQ(r[4].campos[0], "com brancos ");
     EXPECT_EQ(r[5].campos, (std::vector<std::string>{"ultima", "sem quebra"}));
     EXPECT_FALSE(r[5].aspasAbertas);
 
-    const auto aberta = DividirCSV("A\n\"nunca fecha;\n");
+    const auto aberta = registros("A\n\"nunca fecha;\n");
     ASSERT_EQ(aberta.size(), 2u);
     EXPECT_TRUE(aberta[1].aspasAbertas);
-    EXPECT_TRUE(DividirCSV("").empty());
+    EXPECT_TRUE(registros("").empty());
 }
 
-TEST(ArquivoCSV, Windows1252BomECabecalho) {
+TEST(ArquivoCSV, CodificacaoDecididaPorRegistroELinhaLongaDemais) {
+    // BOM descartado; cada registro é UTF-8 quando válido, senão Windows-1252 inteiro
+    auto r = registros("\xEF\xBB\xBF" "nome\n\"Jos\xC3\xA9\";Caf\xC3\xA9\nJos\xE9;Caf\xE9\nJos\xE9;\xC3\xA9\n");
+    ASSERT_EQ(r.size(), 4u);
+    EXPECT_EQ(r[0].campos, (std::vector<std::string>{"nome"}));
+    EXPECT_EQ(r[1].campos, (std::vector<std::string>{"José", "Café"}));
+    EXPECT_EQ(r[2].campos, (std::vector<std::string>{"José", "Café"}));
+    EXPECT_EQ(r[3].campos, (std::vector<std::string>{"José", "Ã©"}));
+
+    // Registros além do limite ficam sem campos, mas o seu fim é achado certo, mesmo com
+    // ";" e quebras de linha entre aspas, e a contagem de linhas continua
+    std::string entreAspas = "\"";
+    for (int i = 0; i < 30000; ++i) entreAspas += "x;\n";
+    r = registros(std::string(LIMITE_REGISTRO_CSV + 1, 'x') + "\na;b\n" + entreAspas + "\";fim\nok\n\"" +
+                  std::string(LIMITE_REGISTRO_CSV, 'y'));
+    ASSERT_EQ(r.size(), 5u);
+    EXPECT_TRUE(r[0].longoDemais);
+    EXPECT_TRUE(r[0].campos.empty());
+    EXPECT_EQ(r[1].campos, (std::vector<std::string>{"a", "b"}));
+    EXPECT_FALSE(r[1].longoDemais);
+    EXPECT_TRUE(r[2].longoDemais);
+    EXPECT_EQ(r[2].linha, 3);
+    EXPECT_EQ(r[3].campos, (std::vector<std::string>{"ok"}));
+    EXPECT_EQ(r[3].linha, 30004);
+    EXPECT_TRUE(r[4].longoDemais && r[4].aspasAbertas);
+}
+
+TEST(ArquivoCSV, ArquivoECabecalho) {
     teste::PastaTemporaria pasta;
     const auto arq = pasta.caminho() / "a.csv";
+    EXPECT_THROW(AbrirPlanilha((pasta.caminho() / "nao-existe.csv").string(), TipoCadastro::Responsaveis),
+                 ErroArquivoCSV);
+    EXPECT_THROW(AbrirPlanilha(pasta.str(), TipoCadastro::Responsaveis), ErroArquivoCSV);
     teste::escreverArquivo(arq, "NOME;DDD;TELEFONE;EMAIL\nJos\xE9 C\xE2mara;11;33334444;j@x.com\n");
-    EXPECT_EQ(LerArquivoCSV(arq.string()), "NOME;DDD;TELEFONE;EMAIL\nJosé Câmara;11;33334444;j@x.com\n");
-    teste::escreverArquivo(arq, "\xEF\xBB\xBFnome;ddd\n\"Jos\xC3\xA9\";11\n");
-    EXPECT_EQ(LerArquivoCSV(arq.string()), "nome;ddd\n\"José\";11\n");
-    EXPECT_THROW(LerArquivoCSV((pasta.caminho() / "nao-existe.csv").string()), ErroArquivoCSV);
-    EXPECT_THROW(LerArquivoCSV(pasta.str()), ErroArquivoCSV);
+    auto arquivo = AbrirPlanilha(arq.string(), TipoCadastro::Responsaveis);
+    RegistroCSV reg;
+    ASSERT_TRUE(arquivo.proximo(reg));
+    EXPECT_EQ(reg.campos[0], "José Câmara");
+    EXPECT_FALSE(arquivo.proximo(reg));
 
-    // Cabeçalho sem distinguir maiúsculas, com ";" no fim e RESPONSAVEL_ID como RESPONSAVEL
-    const auto p = LerPlanilha("\n inscestadual;RazaoSocial;cnpj;email;tipocontribuinte_id;responsavel_id;cnaef_id;"
-                               "coddrumunicipio;cep;\n1;2\n",
-                               TipoCadastro::Contribuintes);
-    EXPECT_EQ(p.coluna.at("INSCESTADUAL"), 0u);
-    EXPECT_EQ(p.coluna.at("RESPONSAVEL"), 5u);
-    ASSERT_EQ(p.registros.size(), 1u);
-    EXPECT_EQ(p.registros[0].linha, 3);
+    // Cabeçalho sem distinguir maiúsculas, com ";" no fim e RESPONSAVEL_ID como RESPONSAVEL;
+    // linhas em branco antes dele e entre os registros são puladas
+    auto p = LerPlanilha("\n inscestadual;RazaoSocial;cnpj;email;tipocontribuinte_id;responsavel_id;cnaef_id;"
+                         "coddrumunicipio;cep;\n\n1;2\n",
+                         TipoCadastro::Contribuintes);
+    EXPECT_EQ(p.colunas().at("INSCESTADUAL"), 0u);
+    EXPECT_EQ(p.colunas().at("RESPONSAVEL"), 5u);
+    EXPECT_EQ(p.linhaCabecalho(), 2);
+    ASSERT_TRUE(p.proximo(reg));
+    EXPECT_EQ(reg.linha, 4);
+    EXPECT_FALSE(p.proximo(reg));
 
     auto erro = [](const std::string& texto, TipoCadastro t) -> std::string {
         try {
@@ -592,14 +654,19 @@ TEST(ArquivoCSV, Windows1252BomECabecalho) {
             return e.what();
         }
     };
-    EXPECT_EQ(erro("", TipoCadastro::Responsaveis), "O arquivo não tem a linha de cabeçalho com os nomes das colunas.");
-    EXPECT_EQ(erro("NOME;DDD;FONE;EMAIL\n", TipoCadastro::Responsaveis), "Coluna desconhecida no cabeçalho: FONE");
-    EXPECT_EQ(erro("NOME,DDD,TELEFONE,EMAIL\n", TipoCadastro::Responsaveis),
+    const auto R = TipoCadastro::Responsaveis;
+    EXPECT_EQ(erro("", R), "O arquivo não tem a linha de cabeçalho com os nomes das colunas.");
+    EXPECT_EQ(erro("\n\n\n", R), "O arquivo não tem a linha de cabeçalho com os nomes das colunas.");
+    EXPECT_EQ(erro("NOME;DDD;FONE;EMAIL\n", R), "Coluna desconhecida no cabeçalho: FONE");
+    EXPECT_EQ(erro("NOME;DDD;F\x1B[31mONE;EMAIL\n", R), "Coluna desconhecida no cabeçalho: F\uFFFD[31mONE");
+    EXPECT_EQ(erro("NOME,DDD,TELEFONE,EMAIL\n", R),
               "Coluna desconhecida no cabeçalho: NOME,DDD,TELEFONE,EMAIL (o separador das colunas é \";\")");
-    EXPECT_EQ(erro("NOME;DDD;nome;TELEFONE;EMAIL\n", TipoCadastro::Responsaveis), "Coluna repetida no cabeçalho: NOME");
-    EXPECT_EQ(erro("NOME;EMAIL\n", TipoCadastro::Responsaveis), "Faltam colunas no cabeçalho: DDD, TELEFONE");
+    EXPECT_EQ(erro("NOME;DDD;nome;TELEFONE;EMAIL\n", R), "Coluna repetida no cabeçalho: NOME");
+    EXPECT_EQ(erro("NOME;EMAIL\n", R), "Faltam colunas no cabeçalho: DDD, TELEFONE");
     EXPECT_EQ(erro("NOME;DDD;TELEFONE;EMAIL\n", TipoCadastro::Contribuintes), "Coluna desconhecida no cabeçalho: NOME");
-    EXPECT_EQ(erro("NOME;DDD;TELEFONE;EMAIL\n", TipoCadastro::Responsaveis), "");
+    EXPECT_EQ(erro(std::string(LIMITE_REGISTRO_CSV + 1, ';'), R),
+              "A linha de cabeçalho tem mais de 64 KB: o arquivo não é uma planilha de cadastro.");
+    EXPECT_EQ(erro("NOME;DDD;TELEFONE;EMAIL\n", R), "");
 }
 
 TEST_F(Cadastro, ImportacaoDeContribuintesLinhaALinha) {
@@ -630,7 +697,8 @@ TEST_F(Cadastro, ImportacaoDeContribuintesLinhaALinha) {
         "9876543210979;K;12345678000199;a@b.com;3;Maria Contadora;4011800;2;" + m + ";12345678;11;3333444;;;\n";
     teste::InteracaoGravada lote;
     lote.respostas = {false, false};  // a importação não pergunta a ninguém
-    const auto r = ImportarContribuintes(c, LerPlanilha(texto, TipoCadastro::Contribuintes), lote);
+    auto planilha = LerPlanilha(texto, TipoCadastro::Contribuintes);
+    const auto r = ImportarContribuintes(c, planilha, lote);
     EXPECT_EQ(r.importados, 3);
     EXPECT_EQ(r.recusados, 5);
     EXPECT_EQ(ResumoImportacao(r), "3 importados, 5 recusados");
@@ -673,7 +741,8 @@ TEST_F(Cadastro, ImportacaoDeResponsaveis) {
         ";11;33334444;sem@nome.com\n"
         "Dora;11;33334444;dora@x.com\n";
     teste::InteracaoGravada lote;
-    const auto r = ImportarResponsaveis(c, LerPlanilha(texto, TipoCadastro::Responsaveis), lote);
+    auto planilha = LerPlanilha(texto, TipoCadastro::Responsaveis);
+    const auto r = ImportarResponsaveis(c, planilha, lote);
     EXPECT_EQ(ResumoImportacao(r), "2 importados, 5 recusados");
     EXPECT_EQ(lote.textos(), (std::vector<std::string>{
                                  "Linha 3: Já existe um responsável com o nome \"maria contadora\".",
@@ -689,4 +758,119 @@ TEST_F(Cadastro, ImportacaoDeResponsaveis) {
     EXPECT_EQ(lista[0].TELEFONE, "33335555");
     EXPECT_EQ(lista[1].NOME, "Dora");
     EXPECT_EQ(ResumoImportacao({1, 1}), "1 importado, 1 recusado");
+}
+
+TEST(TextoDaBase, ControlesDetectadosEListagensSemControlesCrus) {
+    struct Caso {
+        std::string texto;
+        bool controle;
+        std::string visivel;
+    };
+    const std::vector<Caso> casos = {
+        {"José Câmara €", false, "José Câmara €"},
+        {"a\tb\r\nc", true, "a b  c"},
+        {"\x1B[31mvermelho\x1B[0m", true, "\uFFFD[31mvermelho\uFFFD[0m"},
+        {std::string("nu\0l", 4), true, "nu\uFFFDl"},
+        {"del\x7F", true, "del\uFFFD"},
+        {"csi\xC2\x9B" "2J", true, "csi\uFFFD2J"},  // U+009B
+        {"nbsp\xC2\xA0", false, "nbsp\xC2\xA0"},    // U+00A0 não é controle
+        {"byte solto \x9B", false, "byte solto \uFFFD"},
+    };
+    for (const auto& c : casos) {
+        EXPECT_EQ(TemCaracteresDeControle(c.texto), c.controle) << c.visivel;
+        EXPECT_EQ(TextoVisivel(c.texto), c.visivel);
+    }
+}
+
+TEST_F(Cadastro, InscricaoConferidaEGravadaSobATravaEntreConexoes) {
+    // Outra conexão (outro processo, num servidor) grava a mesma inscrição sem confirmar,
+    // como a importação: com a trava tomada no começo da transação
+    fb::Conexao outra;
+    outra.abrir(c.parametros());
+    fb::Transacao trOutra(outra);
+    TravarCadastros(trOutra);
+    Contribuinte primeiro = valido();
+    teste::InteracaoGravada uiOutra;
+    GravarContribuinte(trOutra, primeiro, uiOutra);
+
+    // Esta gravação espera a trava; quando a outra confirma, confere de novo e recusa
+    std::string campo = "não terminou";
+    std::thread t([&] {
+        Contribuinte segundo = valido();
+        campo = gravar(segundo);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    trOutra.commit();
+    t.join();
+    EXPECT_EQ(campo, "INSCESTADUAL");
+    umaMensagem("erro", "Erro", IE_REPETIDA);
+    EXPECT_EQ(contar("CONTRIBUINTE"), 1);
+
+    // Quem desiste (desfaz) libera a trava sem conflito para quem esperava
+    fb::Transacao trDesiste(outra);
+    TravarCadastros(trDesiste);
+    Contribuinte terceiro = valido("0010000000172");
+    std::thread t2([&] { campo = gravar(terceiro); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    trDesiste.rollback();
+    t2.join();
+    EXPECT_EQ(campo, "");
+    EXPECT_EQ(contar("CONTRIBUINTE"), 2);
+}
+
+TEST_F(Cadastro, ImportacaoEmLotesParaAPedidoESoPerdeOQueNaoConfirmou) {
+    const int n = LINHAS_POR_LOTE * 2 + 200;
+    const std::string csv = teste::PlanilhaContribuintes(n, responsavel, municipio);
+
+    // Parada pedida antes do registro 701: os 700 primeiros ficam, inclusive os 200 do
+    // lote ainda aberto, e nenhum depois deles
+    int consultas = 0;
+    auto planilha = LerPlanilha(csv, TipoCadastro::Contribuintes);
+    teste::InteracaoGravada lote;
+    auto r = ImportarContribuintes(c, planilha, lote, [&] { return ++consultas > 700; });
+    EXPECT_TRUE(r.interrompida);
+    EXPECT_EQ(r.importados, 700);
+    EXPECT_EQ(r.recusados, 0);
+    EXPECT_EQ(r.ultimaLinha, 701);
+    EXPECT_EQ(MensagemInterrupcao(r),
+              "Importação interrompida na linha 701: 700 importados, 0 recusados. As linhas seguintes não foram lidas.");
+    EXPECT_TRUE(lote.mensagens.empty()) << lote.mensagens[0].texto;
+    EXPECT_EQ(contar("CONTRIBUINTE"), 700);
+    EXPECT_EQ(contar("CONTRIBUINTE WHERE RAZAOSOCIAL = 'Empresa 700'"), 1);
+    EXPECT_EQ(contar("CONTRIBUINTE WHERE RAZAOSOCIAL = 'Empresa 701'"), 0);
+
+    // A conexão cai no meio do segundo lote (como o servidor a derruba num sinal): a
+    // importação para com uma mensagem só, e o primeiro lote fica gravado
+    {
+        fb::Transacao tr(c);
+        fb::Comando::executarDireto(tr, "DELETE FROM CONTRIBUINTE");
+        tr.commit();
+    }
+    fb::Conexao derrubar;
+    derrubar.abrir(c.parametros());
+    consultas = 0;
+    auto p2 = LerPlanilha(csv, TipoCadastro::Contribuintes);
+    teste::InteracaoGravada lote2;
+    try {
+        ImportarContribuintes(c, p2, lote2, [&] {
+            if (++consultas == LINHAS_POR_LOTE + 100) {
+                fb::Transacao tr(derrubar);
+                fb::Comando::executarDireto(tr, "DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION "
+                                                "AND MON$SYSTEM_FLAG = 0");
+                tr.commit();
+            }
+            return false;
+        });
+        ADD_FAILURE() << "a importação seguiu sem a conexão";
+    } catch (const ErroImportacao& e) {
+        const std::string texto = e.what();
+        EXPECT_EQ(texto.rfind("Importação interrompida na linha 601 por falha na base de dados: ", 0), 0u) << texto;
+        EXPECT_NE(texto.find("\r\nAs linhas aceitas a partir da linha 502 não foram gravadas."), std::string::npos)
+            << texto;
+        EXPECT_EQ(e.resultado.importados, LINHAS_POR_LOTE);
+    }
+    EXPECT_LE(lote2.mensagens.size(), 1u);
+    c.fechar();
+    c.abrir(derrubar.parametros());
+    EXPECT_EQ(contar("CONTRIBUINTE"), LINHAS_POR_LOTE);
 }

@@ -226,6 +226,32 @@ TEST(CadastroContribuintes, CepDeSeteRecusadoEDeOitoAceito) {
     EXPECT_EQ(g[0].c.CEP, "12345678");
 }
 
+TEST(CadastroContribuintes, TextoColadoComTabulacaoRecusadoNoCampo) {
+    Cadastro cad;
+    auto& amb = cad.amb;
+    ui::TFormVisaoContribuintes lista(*amb.dm);
+    mostrarAtiva(lista);
+    quandoAparecer<ui::TFormEdicaoContribuinte>([&](ui::TFormEdicaoContribuinte* t) {
+        preencher(t);
+        // Colado de uma célula de planilha: o texto traz a tabulação entre as colunas
+        t->edtRazaoSocial->selectAll();
+        t->edtRazaoSocial->insert(Q("Comércio\tAção Ltda"));
+        QTest::mouseClick(t->botaoGravar(), Qt::LeftButton);
+        ASSERT_EQ(amb.ui.mensagens.size(), 1u);
+        EXPECT_EQ(amb.ui.mensagens[0].texto,
+                  "O campo \"Razão Social\" contém caracteres de controle (como tabulação ou quebra de linha).");
+        EXPECT_EQ(t->focusWidget(), t->edtRazaoSocial);
+        EXPECT_TRUE(cad.gravados().empty());
+        redigitar(t->edtRazaoSocial, Q("Comércio Ação Ltda"));
+        QTest::mouseClick(t->botaoGravar(), Qt::LeftButton);
+        EXPECT_FALSE(t->isVisible());
+        if (t->isVisible()) t->cancelarEFechar();
+    });
+    QTest::mouseClick(lista.botaoInserir(), Qt::LeftButton);
+    ASSERT_EQ(cad.gravados().size(), 1u);
+    EXPECT_EQ(cad.gravados()[0].c.RAZAOSOCIAL, "Comércio Ação Ltda");
+}
+
 TEST(CadastroContribuintes, TelefoneDeSeisRecusadoVazioPerguntaESeteAceito) {
     Cadastro cad;
     auto& amb = cad.amb;
