@@ -21,43 +21,52 @@ bool contem(const std::string& texto, const std::string& filtro) {
     return filtro.empty() || ChaveOrdemAlfabetica(texto).find(filtro) != std::string::npos;
 }
 
-int municipiosVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
+// Abre a base, escreve as linhas que 'linhas' produz e avisa em stderr quando não houve nenhuma.
+// 'linhas' recebe o filtro e devolve cada linha já formatada.
+template <typename Produzir>
+int listarReferencia(const Verbo& v, const std::vector<std::string>& a, Contexto& c,
+                     const std::vector<std::string>& cabecalho, Produzir linhas) {
     std::string filtro;
     if (!filtroDe(v, a, c, filtro)) return usoIncorreto(v, c);
     InteracaoCli ui(c.err);
     Tdm dm(ui, c.dir);
     if (!abrirModulo(dm, ui)) return 1;
-    bool algum = false;
-    for (const auto& m : dm.ref.cdsMunicipio) {
-        const std::string codigo = std::to_string(m.CODDRUMUNICIPIO);
-        if (!contem(codigo, filtro) && !contem(m.DESCRICAO, filtro)) continue;
-        if (!algum) cabecalhoLista(c, {"Código", "Município"});
-        algum = true;
-        c.out << codigo << '\t' << campoLista(m.DESCRICAO) << "\n";
-    }
-    if (!algum) listaVazia(c, filtro.empty() ? "Nenhum município cadastrado." : "Nenhum município encontrado.");
+    std::string vazio;
+    const std::vector<std::string> saida = linhas(dm, filtro, vazio);
+    if (saida.empty()) listaVazia(c, vazio);
+    else cabecalhoLista(c, cabecalho);
+    for (const auto& l : saida) c.out << l << "\n";
     return 0;
 }
 
+int municipiosVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
+    return listarReferencia(v, a, c, {"Código", "Município"}, [](Tdm& dm, const std::string& filtro, std::string& vazio) {
+        std::vector<std::string> r;
+        for (const auto& m : dm.ref.cdsMunicipio) {
+            const std::string codigo = std::to_string(m.CODDRUMUNICIPIO);
+            if (contem(codigo, filtro) || contem(m.DESCRICAO, filtro)) r.push_back(codigo + '\t' + campoLista(m.DESCRICAO));
+        }
+        vazio = filtro.empty() ? "Nenhum município cadastrado." : "Nenhum município encontrado.";
+        return r;
+    });
+}
+
 int cnaeVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
-    std::string filtro;
-    if (!filtroDe(v, a, c, filtro)) return usoIncorreto(v, c);
-    InteracaoCli ui(c.err);
-    Tdm dm(ui, c.dir);
-    if (!abrirModulo(dm, ui)) return 1;
-    bool algum = false;
-    // Só os códigos completos (subclasses e desmembramentos) servem no cadastro
-    for (const auto& l : dm.CNAEFDoAnoBase()) {
-        const std::string codigo = CodigoCnaefSemBrancos(l.CNAEF_ID);
-        if (codigo.size() != 7) continue;
-        const std::string formatado = FormatarCodigoCnaef(codigo);
-        if (!contem(codigo, filtro) && !contem(formatado, filtro) && !contem(l.DESCRICAO, filtro)) continue;
-        if (!algum) cabecalhoLista(c, {"CNAE-F", "Desmembramento", "Descrição"});
-        algum = true;
-        c.out << formatado << '\t' << campoLista(l.DESMEMBRAMENTO) << '\t' << campoLista(Aparar(l.DESCRICAO)) << "\n";
-    }
-    if (!algum) listaVazia(c, "Nenhum código CNAE-F encontrado no ano base " + dm.LerParametro("ANOEXERCICIO") + ".");
-    return 0;
+    return listarReferencia(
+        v, a, c, {"CNAE-F", "Desmembramento", "Descrição"}, [](Tdm& dm, const std::string& filtro, std::string& vazio) {
+            std::vector<std::string> r;
+            // Só os códigos completos (subclasses e desmembramentos) servem no cadastro
+            for (const auto& l : dm.CNAEFDoAnoBase()) {
+                const std::string codigo = CodigoCnaefSemBrancos(l.CNAEF_ID);
+                if (codigo.size() != 7) continue;
+                const std::string formatado = FormatarCodigoCnaef(codigo);
+                if (contem(codigo, filtro) || contem(formatado, filtro) || contem(l.DESCRICAO, filtro))
+                    r.push_back(formatado + '\t' + campoLista(l.DESMEMBRAMENTO) + '\t' +
+                                campoLista(Aparar(l.DESCRICAO)));
+            }
+            vazio = "Nenhum código CNAE-F encontrado no ano base " + campoLista(dm.LerParametro("ANOEXERCICIO")) + ".";
+            return r;
+        });
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <sstream>
 
 #include "data/CriarBase.h"
+#include "data/fb/Comando.h"
+#include "data/fb/Transacao.h"
 
 namespace fs = std::filesystem;
 
@@ -79,6 +81,16 @@ InstalacaoTeste::InstalacaoTeste(bool criar) {
     fs::create_directories(bd);
     escreverIni("[KOV]\nDatabase=..\\BD\\KOV.GDB\n");
     if (criar) copiarBaseModelo(base);
+}
+
+void InstalacaoTeste::executarSQL(const std::string& sql) {
+    fb::Conexao c;
+    fb::ParametrosConexao p;
+    p.banco = base.string();
+    c.abrir(p);
+    fb::Transacao tr(c);
+    fb::Comando::executarDireto(tr, sql);
+    tr.commit();
 }
 
 void InstalacaoTeste::escreverIni(const std::string& conteudo) { escreverArquivo(exe / "KOV.ini", conteudo); }

@@ -48,6 +48,8 @@ struct InstalacaoTeste {
     std::filesystem::path exe, bd, base;
     explicit InstalacaoTeste(bool criarBase = true);
     void escreverIni(const std::string& conteudo);
+    // Roda um comando SQL na base da instalação, por fora do programa, e confirma.
+    void executarSQL(const std::string& sql);
 };
 
 // Servidor de teste (KOV_SERVIDOR_TESTE=host, por exemplo "localhost"), ou vazio.

@@ -80,15 +80,7 @@ TEST(KovCli, FalhasDeAberturaVaoParaStderrComCodigo1) {
 TEST(KovCli, BaseDeOutraVersaoERecusada) {
     teste::InstalacaoTeste inst;
     const auto cli = teste::instalarCli(inst.exe.string());
-    {
-        fb::Conexao c;
-        fb::ParametrosConexao p;
-        p.banco = inst.base.string();
-        c.abrir(p);
-        fb::Transacao tr(c);
-        fb::Comando::executarDireto(tr, "UPDATE PARAMETROS SET VALOR = '7.08.00' WHERE CAMPO = 'VERSAO'");
-        tr.commit();
-    }
+    inst.executarSQL("UPDATE PARAMETROS SET VALOR = '7.08.00' WHERE CAMPO = 'VERSAO'");
     auto r = teste::rodar(cli, {"parametro", "ANOEXERCICIO", "2012"});
     EXPECT_EQ(r.codigo, 1);
     EXPECT_NE(r.erros.find("Versão do Sistema (7.07.10) incompatível com a versão do banco de dados (7.08.00). \n"

@@ -71,15 +71,7 @@ TEST_F(CliComandos, ParametroLeTodosEGravaSoOAnoBaseQueATelaAceita) {
     EXPECT_EQ(parametros().size(), antes.size());
 
     // Um ano base que não é ano, gravado à mão numa base antiga, é dito sem erro do banco
-    {
-        fb::Conexao c;
-        fb::ParametrosConexao p;
-        p.banco = inst.base.string();
-        c.abrir(p);
-        fb::Transacao tr(c);
-        fb::Comando::executarDireto(tr, "UPDATE PARAMETROS SET VALOR = 'abc' WHERE CAMPO = 'ANOEXERCICIO'");
-        tr.commit();
-    }
+    inst.executarSQL("UPDATE PARAMETROS SET VALOR = 'abc' WHERE CAMPO = 'ANOEXERCICIO'");
     for (const char* verbo : {"listar", "consistir"}) {
         r = rodar({"declaracoes", verbo});
         EXPECT_EQ(r.codigo, 1);
