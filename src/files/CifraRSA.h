@@ -51,8 +51,12 @@ void GravarParChavesRSA(const ParChavesRSA& par, const std::string& pasta);
 
 // Cifra bloco a bloco: n bytes dão 16 × ⌈n / 5⌉ bytes, e o texto vazio um bloco de 16.
 std::string CifrarBytes(const std::string& claro, const ChaveRSA& publica);
-// Decifra blocos de 16 bytes; lança ErroCifra com o erro de decodificação RSA.
-std::string DecifrarBytes(const std::string& cifrado, const ChaveRSA& privada);
+// Decifra blocos de 16 bytes; lança ErroCifra com o erro de decodificação RSA. Com a chave
+// pública do mesmo par, a conta usa os primos do módulo (mesmo resultado, mais rápido).
+std::string DecifrarBytes(const std::string& cifrado, const ChaveRSA& privada, const ChaveRSA* publica = nullptr);
+// Verdadeiro quando a decifração com esse par usa os primos: os dois cabem em 64 bits e a conta
+// por eles confere com a direta.
+bool DecifraPelosPrimos(const ChaveRSA& privada, const ChaveRSA& publica);
 
 // O RSA cru de um bloco: os bytes little-endian elevados ao expoente da chave, módulo o
 // módulo, em 16 bytes little-endian. Usado para montar blocos de teste.

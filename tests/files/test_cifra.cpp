@@ -239,3 +239,65 @@ TEST(Cifra, TextoCifradoComAsChavesDaPastaEErrosNaCaixa) {
     ASSERT_EQ(ui.mensagens.size(), 1u);
     EXPECT_EQ(ui.mensagens[0].texto, "Invalid Asymmetric Key" + suporte);
 }
+
+TEST(Cifra, DecifracaoPelosPrimosEEmDuasMetadesDaOMesmoResultado) {
+    // Blocos quaisquer (inclusive acima do módulo): pelos primos ou pela conta direta, o mesmo
+    // texto ou o mesmo erro
+    ASSERT_TRUE(DecifraPelosPrimos(par().privada, par().publica));
+    for (int i = 0; i < 300; ++i) {
+        std::string bloco(16, '\0');
+        RAND_bytes(reinterpret_cast<unsigned char*>(bloco.data()), 16);
+        if (i == 0) bloco.assign(16, '\xFF');
+        std::string direta, primos;
+        const std::string e1 = erroDe([&] { direta = DecifrarBytes(bloco, par().privada); });
+        const std::string e2 = erroDe([&] { primos = DecifrarBytes(bloco, par().privada, &par().publica); });
+        EXPECT_EQ(e1, e2) << i;
+        EXPECT_EQ(direta, primos) << i;
+    }
+    // Texto grande, decifrado em duas metades ao mesmo tempo
+    std::string claro;
+    for (int i = 0; i < 30000; ++i) claro += static_cast<char>(i * 7);
+    std::string cifrado = CifrarBytes(claro, par().publica);
+    EXPECT_EQ(DecifrarBytes(cifrado, par().privada, &par().publica), claro);
+    // Um bloco ruim em cada metade: vale o erro do primeiro, como na ordem simples
+    std::string semSeparador(16, '\x09'), tipoErrado(16, '\x07');
+    semSeparador[14] = 0x02;
+    semSeparador[15] = 0;
+    tipoErrado[14] = 0x05;
+    tipoErrado[15] = 0;
+    const size_t blocos = cifrado.size() / 16;
+    cifrado.replace((blocos - 3) * 16, 16, ExponenciarBloco(tipoErrado, par().publica));
+    EXPECT_EQ(erroDe([&] { DecifrarBytes(cifrado, par().privada, &par().publica); }),
+              "RSA decoding error: Invalid block type");
+    cifrado.replace(5 * 16, 16, ExponenciarBloco(semSeparador, par().publica));
+    EXPECT_EQ(erroDe([&] { DecifrarBytes(cifrado, par().privada, &par().publica); }),
+              "RSA decoding error: Invalid block format");
+
+    // Pública de outro par, ou um primo maior que 64 bits: a conta direta, com o mesmo resultado
+    BN_CTX* ctx = BN_CTX_new();
+    BIGNUM *p = BN_new(), *q = BN_new(), *n = BN_new(), *e = BN_new(), *phi = BN_new(), *d = nullptr;
+    BN_set_word(e, 65537);
+    do {
+        BN_generate_prime_ex(p, 44, 0, nullptr, nullptr, nullptr);
+        BN_generate_prime_ex(q, 84, 0, nullptr, nullptr, nullptr);
+        BN_mul(n, p, q, ctx);
+        BN_sub_word(p, 1);
+        BN_sub_word(q, 1);
+        BN_mul(phi, p, q, ctx);
+        BN_free(d);
+        d = BN_mod_inverse(nullptr, e, phi, ctx);
+    } while (BN_num_bits(n) != 128 || !d);
+    auto be = [](const BIGNUM* b) {
+        std::string s(static_cast<size_t>(BN_num_bytes(b)), '\0');
+        BN_bn2bin(b, reinterpret_cast<unsigned char*>(s.data()));
+        return s;
+    };
+    const ChaveRSA publica{be(n), be(e)}, privada{be(n), be(d)};
+    EXPECT_FALSE(DecifraPelosPrimos(privada, publica));
+    EXPECT_FALSE(DecifraPelosPrimos(par().privada, publica));
+    const std::string texto = "desequilibrada: 44 e 84 bits";
+    EXPECT_EQ(DecifrarBytes(CifrarBytes(texto, publica), privada, &publica), texto);
+    EXPECT_EQ(DecifrarBytes(CifrarBytes(texto, par().publica), par().privada, &publica), texto);
+    for (BIGNUM* b : {p, q, n, e, phi, d}) BN_free(b);
+    BN_CTX_free(ctx);
+}
