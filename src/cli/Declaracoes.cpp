@@ -9,6 +9,7 @@
 #include "data/RegrasDeclaracao.h"
 #include "data/dmPrincipal.h"
 #include "data/untUtils.h"
+#include "data/fb/Conexao.h"
 #include "files/DocumentoXml.h"
 #include "files/untGeraXmlKOV.h"
 #include "files/untRestauraXmlKOV.h"
@@ -201,6 +202,7 @@ int importarVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c
     InteracaoCli ui(c.err);
     Tdm dm(ui, c.dir);
     if (!abrirModulo(dm, ui)) return 1;
+    fb::ReusoDeComandos reuso(dm.MainConnection);  // os mesmos comandos em cada arquivo
     size_t falhas = 0;
     for (const auto& arq : a) {
         InteracaoDoArquivo uiArquivo(ui, arq);

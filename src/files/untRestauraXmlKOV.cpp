@@ -660,6 +660,9 @@ std::optional<int> ImportarArquivoDeclaracao(const ContextoRestauracao& ctx, con
     // 6 a 10: tudo numa transação; qualquer falha desfaz o que foi escrito
     std::optional<int> chave;
     {
+        // As entregas repetem os mesmos comandos; quem restaura vários arquivos pode manter um
+        // reuso ativo por todo o lote, e este então é o dele
+        fb::ReusoDeComandos reuso(ctx.conexao);
         fb::Transacao tr(ctx.conexao);
         Restauracao r(ctx, tr);
         try {
