@@ -7,6 +7,7 @@
 #include "data/RegrasDeclaracao.h"
 #include "data/dmPrincipal.h"
 #include "data/untUtils.h"
+#include "data/fb/Transacao.h"
 
 namespace kov {
 
@@ -314,7 +315,12 @@ int VerificarTotais(const Declaracao& d, ListasConsistencia& listas) {
     return t.achados;
 }
 
-int ConsistirDocumento(Declaracao& d, const ContextoConsistencia& ctx, ListasConsistencia& listas) {
+namespace {
+
+// A consistência dentro da transação de quem chama: as leituras, as conferências e a gravação
+// do status numa transação só (cada transação custa escritas síncronas no disco).
+int consistirNaTransacao(fb::Transacao& tr, Declaracao& d, const ContextoConsistencia& ctx,
+                         ListasConsistencia& listas) {
     const int documento = d.doc.DOCUMENTO_ID;
     int achados = 0;
     auto incluir = [&](const char* codigo) {
@@ -327,7 +333,7 @@ int ConsistirDocumento(Declaracao& d, const ContextoConsistencia& ctx, ListasCon
     CopiarDoContribuinte(d, ctx.contribuinte);
 
     // Conflito de período com outra declaração gravada do mesmo contribuinte e ano
-    if (ExisteConflitoPeriodo(ctx.conexao, d.doc)) incluir("E039");
+    if (ExisteConflitoPeriodo(tr, d.doc)) incluir("E039");
 
     // Uma linha por declaração no lote, mesmo consistida mais de uma vez
     if (!listas.temDocumento(documento))
@@ -352,16 +358,29 @@ int ConsistirDocumento(Declaracao& d, const ContextoConsistencia& ctx, ListasCon
     // O status sai só do que esta consistência achou: uma declaração corrigida e consistida
     // de novo no mesmo lote não herda os erros da vez anterior, que continuam na lista.
     d.doc.STATUS_ID = achados > 0 ? STATUS_INCONSISTENTE : STATUS_CONSISTENTE;
-    GravarDeclaracao(ctx.conexao, d);
+    EscreverDeclaracao(tr, d);
     return *d.doc.STATUS_ID;
 }
 
+}  // namespace
+
+int ConsistirDocumento(Declaracao& d, const ContextoConsistencia& ctx, ListasConsistencia& listas) {
+    fb::Transacao tr(ctx.conexao);
+    const int status = consistirNaTransacao(tr, d, ctx, listas);
+    tr.commit();
+    MarcarComoGravada(d);
+    return status;
+}
+
 int ConsistirDocumento(Tdm& dm, int documentoId, ListasConsistencia& listas) {
-    Declaracao d = CarregarDeclaracao(dm.MainConnection, documentoId);
-    const Contribuinte contribuinte = CarregarContribuinte(dm.MainConnection, d.doc.CONTRIBUINTE_ID.value_or(0));
     if (!dm.ref.abertas) dm.AbrirReferencias();
-    const std::vector<LinhaCNAEF> cnaef = dm.CNAEFDoAnoBase();
-    return ConsistirDocumento(d, {dm.MainConnection, contribuinte, dm.ref.cdsConsistencias, cnaef}, listas);
+    fb::Transacao tr(dm.MainConnection);
+    Declaracao d = CarregarDeclaracao(tr, documentoId);
+    const Contribuinte contribuinte = CarregarContribuinte(tr, d.doc.CONTRIBUINTE_ID.value_or(0));
+    const std::vector<LinhaCNAEF> cnaef = dm.CNAEFDoAnoBase(dm.LerParametro(tr, "ANOEXERCICIO"));
+    const int status = consistirNaTransacao(tr, d, {dm.MainConnection, contribuinte, dm.ref.cdsConsistencias, cnaef}, listas);
+    tr.commit();
+    return status;
 }
 
 }  // namespace kov

@@ -119,6 +119,12 @@ void CriarSecoesQueFaltam(Declaracao& d) {
 
 bool ExisteConflitoPeriodo(fb::Conexao& c, const Documento& doc) {
     auto tr = fb::Transacao::leitura(c);
+    const bool conflito = ExisteConflitoPeriodo(tr, doc);
+    tr.commit();
+    return conflito;
+}
+
+bool ExisteConflitoPeriodo(fb::Transacao& tr, const Documento& doc) {
     fb::Comando q(tr,
                   "SELECT FIRST 1 1 FROM DOCUMENTO WHERE DOCUMENTO_ID <> :DOCUMENTO_ID AND CONTRIBUINTE_ID = "
                   ":CONTRIBUINTE_ID AND PERIODO = :PERIODO AND ((MESINICIAL <= :MESINICIAL AND MESFINAL >= "

@@ -12,7 +12,7 @@
 namespace kov {
 
 class Interacao;
-namespace fb { class Conexao; }
+namespace fb { class Conexao; class Transacao; }
 
 // Ano de um texto; o que não é número vale 1 (nunca igual ao ano corrente).
 int AnoComoInteiro(const std::string& ano);
@@ -40,6 +40,7 @@ void CriarSecoesQueFaltam(Declaracao& d);
 
 // Conflito de período com outra declaração gravada do mesmo contribuinte e ano.
 bool ExisteConflitoPeriodo(fb::Conexao& c, const Documento& doc);
+bool ExisteConflitoPeriodo(fb::Transacao& tr, const Documento& doc);
 
 // Validação do cabeçalho: mostra a mensagem (caixa "Erro") e devolve falso na primeira falha.
 bool ValidarDocumento(fb::Conexao& c, const Declaracao& d, Interacao& ui);

@@ -178,6 +178,12 @@ bool Tdm::ServicoFirebird(int acao) { return kov::ServicoFirebird(acao); }
 
 std::string Tdm::LerParametro(const std::string& nome) {
     auto tr = fb::Transacao::leitura(MainConnection);
+    std::string valor = LerParametro(tr, nome);
+    tr.commit();
+    return valor;
+}
+
+std::string Tdm::LerParametro(fb::Transacao& tr, const std::string& nome) {
     fb::Comando q(tr, "SELECT * FROM PARAMETROS");
     const std::string alvo = maiusculas(nome);
     while (q.proximo())
@@ -281,11 +287,13 @@ void Tdm::AbrirReferencias() {
     ref = std::move(r);
 }
 
-std::vector<LinhaCNAEF> Tdm::CNAEFDoAnoBase() {
+std::vector<LinhaCNAEF> Tdm::CNAEFDoAnoBase() { return CNAEFDoAnoBase(LerParametro("ANOEXERCICIO")); }
+
+std::vector<LinhaCNAEF> Tdm::CNAEFDoAnoBase(const std::string& anoExercicio) const {
     std::vector<LinhaCNAEF> v;
     int ano = 0;
     try {
-        ano = std::stoi(LerParametro("ANOEXERCICIO"));
+        ano = std::stoi(anoExercicio);
     } catch (...) {
         return v;
     }

@@ -47,6 +47,7 @@ public:
     bool ServicoFirebird(int acao);
 
     std::string LerParametro(const std::string& nome);
+    std::string LerParametro(fb::Transacao& tr, const std::string& nome);
     void GravarParametro(const std::string& nome, const std::string& valor);
 
     // Verificação da versão e atualização da base, passo a passo, até a versão do programa.
@@ -72,6 +73,8 @@ public:
     void FecharReferencias();
     // Códigos CNAE-F válidos em 1º de janeiro do ano seguinte ao ano base.
     std::vector<LinhaCNAEF> CNAEFDoAnoBase();
+    // Os mesmos para o ano base dado (o valor de ANOEXERCICIO); vazio se não é um ano.
+    std::vector<LinhaCNAEF> CNAEFDoAnoBase(const std::string& anoExercicio) const;
 
     // Marcador das linhas novas de outras entradas por município ('S' ou 'N').
     std::string MudancaMunicipioPadrao = "N";
