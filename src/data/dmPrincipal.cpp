@@ -65,6 +65,7 @@ std::string Tdm::arquivoIni() const { return dirPrograma_ + ConfigApp.SiglaSiste
 
 void Tdm::DataModuleCreate() {
     const std::string prefixo = "Erro na abertura da base : \r\n";
+    reuso_.reset();
     try {
         FecharReferencias();
         if (MainConnection.aberta()) MainConnectionBeforeDisconnect();
@@ -98,6 +99,7 @@ void Tdm::DataModuleCreate() {
         return;
     }
     if (terminar_) return;
+    reuso_ = std::make_unique<fb::ReusoDeComandos>(MainConnection);
     try {
         AbrirReferencias();
     } catch (const std::exception& e) {

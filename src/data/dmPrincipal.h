@@ -101,6 +101,9 @@ private:
     std::string copia_;
     std::string avisoCNAE_;
     std::string bancoForcado_;
+    // Comandos preparados reusados pela conexão principal depois da verificação da base:
+    // carregar, consistir e gravar declarações repetem as mesmas consultas
+    std::unique_ptr<fb::ReusoDeComandos> reuso_;
 };
 
 // Resolve o valor de Database do KOV.ini: barras invertidas viram "/", um caminho local

@@ -187,6 +187,42 @@ TEST_F(BaseFb, ReusoDeComandosEntreTransacoesELiberadoNoFim) {
     tr.commit();
 }
 
+// DDL com o reuso ativo: os comandos guardados são liberados antes (não prendem a tabela) e
+// nenhum volta com a estrutura velha, nem um que estava em uso durante a DDL; depois de
+// fechar e abrir a conexão, os da conexão anterior não são usados.
+TEST_F(BaseFb, ReusoDeComandosSobreviveADDLEAoFechamento) {
+    fb::ReusoDeComandos reuso(c);
+    const std::string todos = "SELECT * FROM T";
+    auto colunas = [&] {
+        fb::Transacao tr(c);
+        fb::Comando q(tr, todos);
+        return q.colunas();
+    };
+    const int antes = colunas();
+    EXPECT_EQ(colunas(), antes);  // agora guardado
+    {
+        fb::Transacao leitura(c);
+        fb::Comando emUso(leitura, todos);  // tirado do reuso antes da DDL, devolvido depois
+        leitura.commit();
+        fb::Transacao tr(c);
+        fb::Comando::executarDireto(tr, "ALTER TABLE T ADD NOVA INTEGER");
+        tr.commit();
+    }
+    EXPECT_EQ(colunas(), antes + 1);
+    {
+        fb::Transacao tr(c);
+        fb::Comando(tr, "ALTER TABLE T DROP NOVA").executar();  // DDL preparada como comando
+        tr.commit();
+    }
+    EXPECT_EQ(colunas(), antes);
+    c.fechar();
+    c.abrir(c.parametros());
+    EXPECT_EQ(colunas(), antes);
+    fb::Transacao tr(c);
+    fb::Comando::executarDireto(tr, "DROP TABLE T");
+    tr.commit();
+}
+
 TEST_F(BaseFb, ErrosDoServidorChegamComSeuTexto) {
     fb::Transacao tr(c);
     try {

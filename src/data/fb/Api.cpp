@@ -106,6 +106,7 @@ void liberarComandos(CacheComandos& cache) {
         }
     }
     cache.livres.clear();
+    ++cache.geracao;
 }
 
 }  // namespace api

@@ -54,12 +54,16 @@ struct ComandoPreparado {
 };
 
 // Comandos preparados livres, por texto SQL. Um comando em uso sai daqui e volta quando
-// o Comando que o usa é destruído.
+// o Comando que o usa é destruído, se ainda for da mesma geração: DDL e o fechamento da
+// conexão liberam os guardados e mudam a geração, e um comando tirado antes disso é
+// liberado em vez de voltar (conheceria a estrutura velha ou outra conexão).
 struct CacheComandos {
+    static constexpr size_t LIMITE = 512;  // textos guardados; além disso o comando é liberado
     std::unordered_multimap<std::string, ComandoPreparado> livres;
+    unsigned geracao = 0;
 };
 
-// Libera os comandos guardados; nunca lança (a conexão pode já ter caído).
+// Libera os comandos guardados e muda a geração; nunca lança (a conexão pode já ter caído).
 void liberarComandos(CacheComandos& cache);
 
 }  // namespace kov::fb::api

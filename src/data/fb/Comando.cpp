@@ -91,6 +91,7 @@ struct Comando::Impl {
     unsigned tipo = 0;
     bool temLinha = false;
     std::string sqlGuardado;  // texto do comando, quando ele volta ao reuso ao terminar
+    unsigned geracao = 0;     // geração do reuso quando o comando foi tirado ou preparado
 
     explicit Impl(Transacao& t) : tr(t) {}
 
@@ -104,8 +105,10 @@ struct Comando::Impl {
 
 Comando::Comando(Transacao& t, const std::string& sql) : d_(std::make_unique<Impl>(t)) {
     if (!t.ativa()) t.iniciar();
-    if (api::CacheComandos* cache = t.conexao().cacheComandos()) {
+    api::CacheComandos* cache = t.conexao().cacheComandos();
+    if (cache) {
         d_->sqlGuardado = sql;
+        d_->geracao = cache->geracao;
         auto it = cache->livres.find(sql);
         if (it != cache->livres.end()) {
             api::ComandoPreparado& p = it->second;
@@ -138,6 +141,11 @@ Comando::Comando(Transacao& t, const std::string& sql) : d_(std::make_unique<Imp
         d_->linha.resize(n);
         d_->bufSaida.assign(d_->metaSaida->getMessageLength(&st), 0);
     });
+    if (cache && d_->tipo == isc_info_sql_stmt_ddl) {
+        // DDL muda a estrutura que os guardados conhecem, e eles prenderiam as tabelas
+        api::liberarComandos(*cache);
+        d_->sqlGuardado.clear();
+    }
 }
 
 Comando::~Comando() {
@@ -146,7 +154,8 @@ Comando::~Comando() {
     }
     if (!d_ || !d_->stmt) return;
     api::CacheComandos* cache = d_->tr.conexao().cacheComandos();
-    if (cache && !d_->sqlGuardado.empty()) {
+    if (cache && !d_->sqlGuardado.empty() && d_->geracao == cache->geracao &&
+        cache->livres.size() < api::CacheComandos::LIMITE) {
         api::ComandoPreparado p;
         p.stmt = std::move(d_->stmt);
         p.metaEntrada = std::move(d_->metaEntrada);
@@ -429,6 +438,8 @@ const Valor& Comando::operator[](const std::string& nome) const {
 
 void Comando::executarDireto(Transacao& t, const std::string& sql) {
     if (!t.ativa()) t.iniciar();
+    // Executado sem preparar, pode ser DDL: os comandos guardados são liberados antes
+    if (api::CacheComandos* cache = t.conexao().cacheComandos()) api::liberarComandos(*cache);
     api::chamar([&](ThrowStatusWrapper& st) {
         t.conexao().anexo()->execute(&st, t.handle(), 0, sql.c_str(), 3, nullptr, nullptr, nullptr, nullptr);
     });

@@ -49,8 +49,10 @@ private:
 
 // Enquanto existe, cada texto SQL preparado na conexão é guardado e reusado pelos
 // Comandos seguintes com o mesmo texto, em qualquer transação: o trabalho em lote que
-// repete os mesmos comandos milhares de vezes (a importação de planilhas) não prepara
-// cada um a cada linha. Não envolva DDL: um comando preparado prende as tabelas que usa.
+// repete os mesmos comandos milhares de vezes (a importação de planilhas, a consistência
+// de um lote) não prepara cada um a cada linha. DDL na própria conexão libera os guardados
+// antes de executar; DDL de outra conexão nas tabelas que eles usam é recusado enquanto
+// estiverem guardados ("object in use").
 class ReusoDeComandos {
 public:
     explicit ReusoDeComandos(Conexao& c);
