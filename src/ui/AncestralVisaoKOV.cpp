@@ -16,6 +16,7 @@
 #include "data/dmPrincipal.h"
 #include "ui/AncestralDRU.h"
 #include "ui/FiltroLinhas.h"
+#include "ui/Formulario.h"
 #include "ui/ModeloLinhas.h"
 
 namespace kov::ui {
@@ -25,22 +26,14 @@ TfrmVisaoAncestral::TfrmVisaoAncestral(Tdm& dm, QWidget* pai)
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
 
-    auto acao = [this](const char* nome, const QString& texto, const QString& dica) {
-        auto* a = new QAction(texto, this);
-        a->setObjectName(QString::fromLatin1(nome));
-        a->setToolTip(dica);
-        a->setStatusTip(dica);
-        addAction(a);
-        return a;
-    };
     actdbAncestralVisaoInserir =
-        acao("actdbAncestralVisaoInserir", QStringLiteral("&Inserir"), QStringLiteral("Inserir novo registro"));
+        NovaAcao(this, "actdbAncestralVisaoInserir", QStringLiteral("&Inserir"), QStringLiteral("Inserir novo registro"));
     actdbAncestralVisaoEditar =
-        acao("actdbAncestralVisaoEditar", QStringLiteral("&Editar"), QStringLiteral("Editar o registro atual"));
+        NovaAcao(this, "actdbAncestralVisaoEditar", QStringLiteral("&Editar"), QStringLiteral("Editar o registro atual"));
     actdbAncestralVisaoDelete =
-        acao("actdbAncestralVisaoDelete", QStringLiteral("E&xcluir"), QStringLiteral("Deletar o registro atual"));
-    actAncestralVisaoFechar = acao("actAncestralVisaoFechar", QStringLiteral("&Fechar"), QStringLiteral("Fechar a janela"));
-    actAncestralVisaoAjuda = acao("actAncestralVisaoAjuda", QStringLiteral("A&juda"), QStringLiteral("Ajuda"));
+        NovaAcao(this, "actdbAncestralVisaoDelete", QStringLiteral("E&xcluir"), QStringLiteral("Deletar o registro atual"));
+    actAncestralVisaoFechar = NovaAcao(this, "actAncestralVisaoFechar", QStringLiteral("&Fechar"), QStringLiteral("Fechar a janela"));
+    actAncestralVisaoAjuda = NovaAcao(this, "actAncestralVisaoAjuda", QStringLiteral("A&juda"), QStringLiteral("Ajuda"));
     // Teclas das grades de dados: Ins inclui, Ctrl+Del exclui (com a pergunta)
     actdbAncestralVisaoInserir->setShortcut(QKeySequence(Qt::Key_Insert));
     actdbAncestralVisaoDelete->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Delete));
@@ -90,22 +83,11 @@ TfrmVisaoAncestral::TfrmVisaoAncestral(Tdm& dm, QWidget* pai)
         edtLocalizar_->selectAll();
     });
 
-    auto botao = [this](QAction* a, const char* nome, QStyle::StandardPixmap icone) {
-        auto* b = new QPushButton(style()->standardIcon(icone), a->text(), this);
-        b->setObjectName(QString::fromLatin1(nome));
-        b->setToolTip(a->toolTip());
-        b->setStatusTip(a->statusTip());
-        b->setAutoDefault(false);
-        b->setMinimumWidth(96);
-        connect(b, &QPushButton::clicked, a, &QAction::trigger);
-        connect(a, &QAction::enabledChanged, b, &QWidget::setEnabled);
-        return b;
-    };
-    btnInserir_ = botao(actdbAncestralVisaoInserir, "btnInserir", QStyle::SP_FileIcon);
-    btnEditar_ = botao(actdbAncestralVisaoEditar, "btnEditar", QStyle::SP_FileDialogContentsView);
-    btnExcluir_ = botao(actdbAncestralVisaoDelete, "btnExcluir", QStyle::SP_TrashIcon);
-    btnFechar_ = botao(actAncestralVisaoFechar, "btnFechar", QStyle::SP_DialogCloseButton);
-    btnAjuda_ = botao(actAncestralVisaoAjuda, "btnAjuda", QStyle::SP_MessageBoxQuestion);
+    btnInserir_ = BotaoDaAcao(this, actdbAncestralVisaoInserir, "btnInserir", QStyle::SP_FileIcon);
+    btnEditar_ = BotaoDaAcao(this, actdbAncestralVisaoEditar, "btnEditar", QStyle::SP_FileDialogContentsView);
+    btnExcluir_ = BotaoDaAcao(this, actdbAncestralVisaoDelete, "btnExcluir", QStyle::SP_TrashIcon);
+    btnFechar_ = BotaoDaAcao(this, actAncestralVisaoFechar, "btnFechar", QStyle::SP_DialogCloseButton);
+    btnAjuda_ = BotaoDaAcao(this, actAncestralVisaoAjuda, "btnAjuda", QStyle::SP_MessageBoxQuestion);
 
     auto* botoes = new QHBoxLayout;
     botoes->setSpacing(8);

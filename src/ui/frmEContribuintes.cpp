@@ -13,6 +13,7 @@
 #include "data/Edicao.h"
 #include "data/dmPrincipal.h"
 #include "ui/Ajuda.h"
+#include "ui/Formulario.h"
 #include "ui/frmVResponsaveis.h"
 
 namespace kov::ui {
@@ -56,22 +57,11 @@ TFormEdicaoContribuinte::TFormEdicaoContribuinte(Tdm& dm, ConjuntoDados* conjunt
         LigarCampo(c, campo);
         return c;
     };
-    auto rotulo = [](QGridLayout* g, QWidget* pai, const QString& texto, QWidget* buddy, int linha, int coluna) {
-        auto* l = new QLabel(texto, pai);
-        l->setBuddy(buddy);
-        g->addWidget(l, linha, coluna, Qt::AlignRight | Qt::AlignVCenter);
-    };
-    auto novaGrade = [](QWidget* w) {
-        auto* g = new QGridLayout(w);
-        g->setHorizontalSpacing(8);
-        g->setVerticalSpacing(7);
-        return g;
-    };
 
     // Identificação
     auto* grpContribuinte = new QGroupBox(QStringLiteral("Contribuinte"), corpo());
     grpContribuinte->setObjectName(QStringLiteral("grpContribuinte"));
-    auto* g1 = novaGrade(grpContribuinte);
+    auto* g1 = GradeFormulario(grpContribuinte);
     edtInscEstadual = texto(grpContribuinte, "INSCESTADUAL", "edtInscEstadual", 13);
     edtCNPJ = texto(grpContribuinte, "CNPJ", "edtCNPJ", 14);
     edtRazaoSocial = texto(grpContribuinte, "RAZAOSOCIAL", "edtRazaoSocial", 60);
@@ -88,17 +78,17 @@ TFormEdicaoContribuinte::TFormEdicaoContribuinte(Tdm& dm, ConjuntoDados* conjunt
     edtInscEstadual->setMaximumWidth(150);
     edtCNPJ->setMaximumWidth(160);
 
-    rotulo(g1, grpContribuinte, QStringLiteral("Inscrição Estadual"), edtInscEstadual, 0, 0);
+    Rotular(g1, QStringLiteral("Inscrição Estadual"), edtInscEstadual, 0, 0);
     g1->addWidget(edtInscEstadual, 0, 1);
-    rotulo(g1, grpContribuinte, QStringLiteral("CNPJ"), edtCNPJ, 0, 2);
+    Rotular(g1, QStringLiteral("CNPJ"), edtCNPJ, 0, 2);
     g1->addWidget(edtCNPJ, 0, 3, 1, 2);
-    rotulo(g1, grpContribuinte, QStringLiteral("Razão Social"), edtRazaoSocial, 1, 0);
+    Rotular(g1, QStringLiteral("Razão Social"), edtRazaoSocial, 1, 0);
     g1->addWidget(edtRazaoSocial, 1, 1, 1, 4);
-    rotulo(g1, grpContribuinte, QStringLiteral("Email"), edtEmail, 2, 0);
+    Rotular(g1, QStringLiteral("Email"), edtEmail, 2, 0);
     g1->addWidget(edtEmail, 2, 1, 1, 4);
-    rotulo(g1, grpContribuinte, QStringLiteral("Tipo Contribuinte"), cbTipoContribuinte, 3, 0);
+    Rotular(g1, QStringLiteral("Tipo Contribuinte"), cbTipoContribuinte, 3, 0);
     g1->addWidget(cbTipoContribuinte, 3, 1, 1, 4);
-    rotulo(g1, grpContribuinte, QStringLiteral("Responsável"), cbResponsavel, 4, 0);
+    Rotular(g1, QStringLiteral("Responsável"), cbResponsavel, 4, 0);
     g1->addWidget(cbResponsavel, 4, 1, 1, 3);
     g1->addWidget(btnNovoResponsavel, 4, 4);
     g1->setColumnStretch(3, 1);
@@ -106,7 +96,7 @@ TFormEdicaoContribuinte::TFormEdicaoContribuinte(Tdm& dm, ConjuntoDados* conjunt
     // Atividade econômica: só pelo localizador
     auto* grpAtividade = new QGroupBox(QStringLiteral("Atividade Econômica"), corpo());
     grpAtividade->setObjectName(QStringLiteral("grpAtividade"));
-    auto* g2 = novaGrade(grpAtividade);
+    auto* g2 = GradeFormulario(grpAtividade);
     edtCnaef = texto(grpAtividade, "CNAEF_ID", "edtCnaef", 7, true);
     edtDesmembramento = texto(grpAtividade, "DESMEMBRAMENTO", "edtDesmembramento", 2, true);
     edtDescricaoCnaef = texto(grpAtividade, "CNAEF_DESCRICAO", "edtDescricaoCnaef", 32767, true);
@@ -119,9 +109,9 @@ TFormEdicaoContribuinte::TFormEdicaoContribuinte(Tdm& dm, ConjuntoDados* conjunt
     edtDescricaoCnaef->setFocusPolicy(Qt::ClickFocus);
     edtCnaef->setMaximumWidth(90);
     edtDesmembramento->setMaximumWidth(40);
-    rotulo(g2, grpAtividade, QStringLiteral("CNAE"), edtCnaef, 0, 0);
+    Rotular(g2, QStringLiteral("CNAE"), edtCnaef, 0, 0);
     g2->addWidget(edtCnaef, 0, 1);
-    rotulo(g2, grpAtividade, QStringLiteral("Desmembramento"), edtDesmembramento, 0, 2);
+    Rotular(g2, QStringLiteral("Desmembramento"), edtDesmembramento, 0, 2);
     g2->addWidget(edtDesmembramento, 0, 3);
     g2->addWidget(btnLocalizarCnaef, 0, 4, Qt::AlignLeft);
     g2->addWidget(edtDescricaoCnaef, 1, 1, 1, 5);
@@ -130,7 +120,7 @@ TFormEdicaoContribuinte::TFormEdicaoContribuinte(Tdm& dm, ConjuntoDados* conjunt
     // Endereço
     auto* grpEndereco = new QGroupBox(QStringLiteral("Endereço atual:"), corpo());
     grpEndereco->setObjectName(QStringLiteral("grpEndereco"));
-    auto* g3 = novaGrade(grpEndereco);
+    auto* g3 = GradeFormulario(grpEndereco);
     cbMunicipio = lista(grpEndereco, "DESCRICAO_MUNICIPIO", "cbMunicipio");
     for (const auto& m : dm.ref.cdsMunicipio) cbMunicipio->addItem(q(m.DESCRICAO), m.CODDRUMUNICIPIO);
     btnLocalizarMunicipio = botaoLocalizar(grpEndereco, "btnLocalizarMunicipio");
@@ -151,29 +141,29 @@ TFormEdicaoContribuinte::TFormEdicaoContribuinte(Tdm& dm, ConjuntoDados* conjunt
     edtDDD->setMaximumWidth(50);
     edtTelefone->setMaximumWidth(130);
 
-    rotulo(g3, grpEndereco, QStringLiteral("Municipio"), cbMunicipio, 0, 0);
+    Rotular(g3, QStringLiteral("Municipio"), cbMunicipio, 0, 0);
     auto* linhaMunicipio = new QHBoxLayout;
     linhaMunicipio->setSpacing(4);
     linhaMunicipio->addWidget(cbMunicipio, 1);
     linhaMunicipio->addWidget(btnLocalizarMunicipio);
     g3->addLayout(linhaMunicipio, 0, 1, 1, 5);
-    rotulo(g3, grpEndereco, QStringLiteral("Logradouro"), edtEndereco, 1, 0);
+    Rotular(g3, QStringLiteral("Logradouro"), edtEndereco, 1, 0);
     g3->addWidget(edtEndereco, 1, 1, 1, 3);
-    rotulo(g3, grpEndereco, QStringLiteral("Número"), edtNumero, 1, 4);
+    Rotular(g3, QStringLiteral("Número"), edtNumero, 1, 4);
     g3->addWidget(edtNumero, 1, 5);
-    rotulo(g3, grpEndereco, QStringLiteral("Complemento"), edtComplemento, 2, 0);
+    Rotular(g3, QStringLiteral("Complemento"), edtComplemento, 2, 0);
     g3->addWidget(edtComplemento, 2, 1);
-    rotulo(g3, grpEndereco, QStringLiteral("Bairro"), edtBairro, 2, 2);
+    Rotular(g3, QStringLiteral("Bairro"), edtBairro, 2, 2);
     g3->addWidget(edtBairro, 2, 3, 1, 3);
-    rotulo(g3, grpEndereco, QStringLiteral("CEP"), edtCEP, 3, 0);
+    Rotular(g3, QStringLiteral("CEP"), edtCEP, 3, 0);
     g3->addWidget(edtCEP, 3, 1);
-    rotulo(g3, grpEndereco, QStringLiteral("Caixa Postal"), edtCaixaPostal, 3, 2);
+    Rotular(g3, QStringLiteral("Caixa Postal"), edtCaixaPostal, 3, 2);
     g3->addWidget(edtCaixaPostal, 3, 3);
-    rotulo(g3, grpEndereco, QStringLiteral("Agência Postal"), edtAgenciaPostal, 3, 4);
+    Rotular(g3, QStringLiteral("Agência Postal"), edtAgenciaPostal, 3, 4);
     g3->addWidget(edtAgenciaPostal, 3, 5);
-    rotulo(g3, grpEndereco, QStringLiteral("DDD"), edtDDD, 4, 0);
+    Rotular(g3, QStringLiteral("DDD"), edtDDD, 4, 0);
     g3->addWidget(edtDDD, 4, 1);
-    rotulo(g3, grpEndereco, QStringLiteral("Telefone"), edtTelefone, 4, 2);
+    Rotular(g3, QStringLiteral("Telefone"), edtTelefone, 4, 2);
     g3->addWidget(edtTelefone, 4, 3);
     g3->setColumnStretch(1, 1);
     g3->setColumnStretch(3, 2);

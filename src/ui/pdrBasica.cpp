@@ -1,5 +1,6 @@
 #include "ui/pdrBasica.h"
 #include "ui/Teclado.h"
+#include "ui/Formulario.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -51,12 +52,7 @@ TscrPdrBasica::TscrPdrBasica(QWidget* pai) : QDialog(pai) {
 }
 
 QAction* TscrPdrBasica::criarAcao(const char* nome, const QString& texto, const QString& dica) {
-    auto* a = new QAction(texto, this);
-    a->setObjectName(QString::fromLatin1(nome));
-    a->setToolTip(dica);
-    a->setStatusTip(dica);
-    addAction(a);
-    return a;
+    return NovaAcao(this, nome, texto, dica);
 }
 
 void TscrPdrBasica::showEvent(QShowEvent* e) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <QTimer>
 
+#include "data/Cadastros.h"
 #include "data/fb/Comando.h"
 #include "data/fb/Conexao.h"
 #include "data/fb/Transacao.h"
@@ -65,6 +66,17 @@ std::vector<MensagemGravada> AmbienteTela::doTipo(const std::string& tipo) const
     for (const auto& m : ui.mensagens)
         if (m.tipo == tipo) v.push_back(m);
     return v;
+}
+
+int gravarResponsavel(Tdm& dm, const std::string& nome) {
+    InteracaoGravada ui;
+    Responsavel r = NovoResponsavel();
+    r.NOME = nome;
+    r.DDD = "11";
+    r.TELEFONE = "33334444";
+    r.EMAIL = "contato@contab.com.br";
+    GravarResponsavel(dm.MainConnection, r, ui);
+    return r.RESPONSAVEL_ID;
 }
 
 void digitar(QWidget* w, const QString& texto) {

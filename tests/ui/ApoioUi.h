@@ -76,6 +76,9 @@ inline void quandoCaixaAparecer(std::function<void(QMessageBox*)> acao) { quando
 // Texto do botão padrão da caixa, ou vazio se ela não o tem.
 QString textoBotao(QMessageBox* caixa, QMessageBox::StandardButton b);
 
+// Grava direto na base um responsável com DDD, telefone e e-mail válidos; devolve a chave.
+int gravarResponsavel(Tdm& dm, const std::string& nome);
+
 // Texto UTF-8 dos testes como QString.
 inline QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
 

@@ -49,6 +49,7 @@ KOV_LINHA(LinhaDois, DOIS, KOV_COLUNAS_DOIS)
 using teste::AmbienteTela;
 using teste::quandoAparecer;
 using teste::digitar;
+using teste::gravarResponsavel;
 using teste::mostrarAtiva;
 using teste::Q;
 using teste::redigitar;
@@ -63,17 +64,6 @@ const char* const TextoLembrete =
 
 
 
-
-int gravarResponsavel(Tdm& dm, const std::string& nome) {
-    teste::InteracaoGravada ui;
-    Responsavel r = NovoResponsavel();
-    r.NOME = nome;
-    r.DDD = "11";
-    r.TELEFONE = "33334444";
-    r.EMAIL = "contato@contab.com.br";
-    GravarResponsavel(dm.MainConnection, r, ui);
-    return r.RESPONSAVEL_ID;
-}
 
 
 // Tela de edição mínima sobre duas colunas de texto, com uma grade isenta (tag 30) e

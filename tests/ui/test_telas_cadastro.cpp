@@ -25,6 +25,7 @@
 #include "ui/frmEContribuintes.h"
 #include "ui/frmEResponsaveis.h"
 #include "ui/frmVContribuintes.h"
+#include "ui/frmVDocumentos.h"
 #include "ui/frmPrincipal.h"
 #include "ui/frmVResponsaveis.h"
 #include "ui/untCnaef.h"
@@ -104,16 +105,7 @@ int codigoMunicipio(Tdm& dm, const std::string& nome) {
 struct Cadastro {
     AmbienteTela amb{"2016"};
     int maria = 0;
-    Cadastro() {
-        InteracaoGravada ui;
-        Responsavel r = NovoResponsavel();
-        r.NOME = "Maria Contadora";
-        r.DDD = "11";
-        r.TELEFONE = "33334444";
-        r.EMAIL = "maria@contab.com.br";
-        GravarResponsavel(amb.dm->MainConnection, r, ui);
-        maria = r.RESPONSAVEL_ID;
-    }
+    Cadastro() { maria = gravarResponsavel(*amb.dm, "Maria Contadora"); }
     std::vector<LinhaListaContribuinte> gravados() { return ListarContribuintes(amb.dm->MainConnection); }
 };
 
@@ -520,7 +512,7 @@ TEST(CadastroResponsaveis, CadastraPelasTelasSemALinhaNaoAtribuido) {
     EXPECT_TRUE(lista.conjunto()->navegando());
 }
 
-TEST(CadastroPelaJanelaPrincipal, ComandosAbremAsListasEDocumentosContinuaDesabilitado) {
+TEST(CadastroPelaJanelaPrincipal, ComandosAbremAsListas) {
     Cadastro cad;
     auto& amb = cad.amb;
     ui::TFormPrincipal form(*amb.dm);
@@ -530,7 +522,7 @@ TEST(CadastroPelaJanelaPrincipal, ComandosAbremAsListasEDocumentosContinuaDesabi
     ASSERT_TRUE(contribuintes && responsaveis);
     EXPECT_TRUE(contribuintes->isEnabled());
     EXPECT_TRUE(responsaveis->isEnabled());
-    EXPECT_FALSE(form.findChild<QAction*>("actCadastroDocumentos")->isEnabled());
+    EXPECT_TRUE(form.findChild<QAction*>("actCadastroDocumentos")->isEnabled());
 
     int linhas = -1;
     quandoAparecer<ui::TFormVisaoResponsaveis>([&](ui::TFormVisaoResponsaveis* l) {
@@ -547,5 +539,12 @@ TEST(CadastroPelaJanelaPrincipal, ComandosAbremAsListasEDocumentosContinuaDesabi
     });
     contribuintes->trigger();
     EXPECT_EQ(titulo, "Cadastro de Contribuintes");
+
+    quandoAparecer<ui::TFormVisaoDocumentos>([&](ui::TFormVisaoDocumentos* l) {
+        titulo = l->windowTitle();
+        QTest::keyClick(l->grade(), Qt::Key_Escape);
+    });
+    QTest::mouseClick(form.findChild<QToolButton*>("btnDocumentos"), Qt::LeftButton);
+    EXPECT_EQ(titulo, "Cadastro de Documentos");
     EXPECT_TRUE(amb.ui.mensagens.empty());
 }
