@@ -238,6 +238,11 @@ std::string ConjuntoDeclaracoes::chaveLinha(int linha) const {
 
 std::string ConjuntoDeclaracoes::chaveEdicao() const { return edicao_ ? std::to_string(edicao_->doc.DOCUMENTO_ID) : ""; }
 
+ConjuntoDetalhe<DetalhamentoEntrada>& ConjuntoDeclaracoes::detalhamentoEntrada() {
+    if (!detalhamentoEntrada_) detalhamentoEntrada_ = CriarDetalhamentoEntrada(dm_, *this);
+    return static_cast<ConjuntoDetalhe<DetalhamentoEntrada>&>(*detalhamentoEntrada_);
+}
+
 // --- Outras entradas por município ----------------------------------------------------------
 
 std::unique_ptr<ConjuntoDetalhe<DetalhamentoEntrada>> CriarDetalhamentoEntrada(Tdm& dm, ConjuntoDeclaracoes& mestre) {

@@ -23,6 +23,9 @@ namespace kov {
 
 class Tdm;
 
+template <class L>
+class ConjuntoDetalhe;
+
 class ConjuntoDeclaracoes : public ConjuntoDados {
 public:
     explicit ConjuntoDeclaracoes(Tdm& dm);
@@ -41,6 +44,10 @@ public:
     const Declaracao* agregado() const;
     // Aplica ao agregado em edição uma regra do núcleo e avisa quem observa o conjunto.
     void alterarAgregado(const std::function<void(Declaracao&)>& regra);
+
+    // Os conjuntos das seções da declaração, criados na primeira vez e vivos enquanto ela:
+    // as outras entradas por município (cdsDetalhamentoEntrada).
+    ConjuntoDetalhe<DetalhamentoEntrada>& detalhamentoEntrada();
 
 protected:
     int linhas() const override { return static_cast<int>(linhas_.size()); }
@@ -81,6 +88,7 @@ private:
     std::map<int, std::string> municipios_, regimes_, tipos_, status_;
     std::map<int, int> idMunicipio_;
     std::map<std::pair<std::string, std::string>, std::string> cnaef_;
+    std::unique_ptr<ConjuntoDados> detalhamentoEntrada_;
 };
 
 // Seção de uma linha da declaração (estoque, despesas, KOV...): edita a linha do agregado

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "data/ConfigApp.h"
+#include "data/Consistencia.h"
 #include "data/CopiaSeguranca.h"
 #include "data/Referencia.h"
 #include "data/fb/Conexao.h"
@@ -78,6 +79,9 @@ public:
 
     // Marcador das linhas novas de outras entradas por município ('S' ou 'N').
     std::string MudancaMunicipioPadrao = "N";
+    // As duas listas de erros da consistência feita pelas telas (declarações com erros e
+    // erros), esvaziadas a cada consistência nova.
+    ListasConsistencia Consistencias;
 
     fb::Conexao MainConnection;
     Interacao& ui() { return ui_; }

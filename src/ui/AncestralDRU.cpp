@@ -387,7 +387,7 @@ void TfrmAncestral::ligar(QWidget* w) {
 
 void TfrmAncestral::escreverDoControle(QWidget* w) {
     ConjuntoDados* c = conjuntoDe(w);
-    if (mostrando_ || !c || !c->editando()) return;
+    if (mostrando_ || !c || !c->editando() || w->property(PropriedadeSoMostra).toBool()) return;
     const std::string campo = CampoVinculado(w, *c);
     if (campo.empty()) return;
     const bool texto = qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w);
@@ -733,6 +733,7 @@ void TfrmAncestral::done(int r) {
     if (bloqueado_) return;
     if (conjunto_ && conjunto_->editando() && !confirmarFechamento()) return;
     lembrete_->stop();
+    aoFechar();
     QDialog::done(r);
 }
 

@@ -40,6 +40,9 @@ inline constexpr const char* PropriedadeCampo = "campo";
 inline constexpr const char* PropriedadeFonte = "fonte";
 inline constexpr const char* PropriedadeTag = "tag";
 inline constexpr const char* PropriedadeErroConversao = "erroConversao";
+// O controle só mostra o campo; quem o escreve é a tela (regras que dependem do valor
+// anterior, por exemplo).
+inline constexpr const char* PropriedadeSoMostra = "soMostra";
 inline constexpr int TagSempreIgual = 30;
 
 // Liga o controle ao campo e, opcionalmente, marca-o com a tag 30.
@@ -128,7 +131,7 @@ public slots:
     void editar();
     // Verdadeiro quando gravou.
     virtual bool gravar();
-    void cancelar();
+    virtual void cancelar();
     void excluir();
     void atualizar();
     void primeiro();
@@ -174,6 +177,8 @@ protected:
     virtual bool confirmarFechamento();
     // Chamado a cada mudança de estado do conjunto, depois do tratamento de somente leitura.
     virtual void estadoMudou() {}
+    // Chamado quando a tela vai mesmo fechar, depois das regras de fechamento.
+    virtual void aoFechar() {}
     // Foca o controle do campo (e seleciona o seu texto).
     void focarCampo(const std::string& campo);
     // Mostra o registro atual nos controles ligados.

@@ -45,7 +45,7 @@ void ModeloLinhas::definirEditavel(bool editavel) {
     endResetModel();
 }
 
-void ModeloLinhas::definirFigura(const std::string& campo, std::function<QIcon(const QString&)> figura) {
+void ModeloLinhas::definirFigura(const std::string& campo, std::function<QIcon(int)> figura) {
     figuras_[campo] = std::move(figura);
 }
 
@@ -109,7 +109,7 @@ QVariant ModeloLinhas::data(const QModelIndex& indice, int papel) const {
             return texto();
         }
         case Qt::DecorationRole:
-            if (figura != figuras_.end()) return figura->second(texto());
+            if (figura != figuras_.end() && !emEdicao) return figura->second(indice.row());
             return {};
         case Qt::ForegroundRole:
             if (cor_ && !emEdicao) {

@@ -42,8 +42,8 @@ public:
     bool editavel() const { return editavel_; }
     // Linha da grade que mostra o registro em edição (-1 fora da edição).
     int linhaEmEdicao() const;
-    // A coluna do campo mostra só o desenho que a função dá para o texto do campo.
-    void definirFigura(const std::string& campo, std::function<QIcon(const QString&)> figura);
+    // A coluna do campo mostra só o desenho que a função dá para a linha do conjunto.
+    void definirFigura(const std::string& campo, std::function<QIcon(int linha)> figura);
     // Cor do texto de cada linha (inválida: a da paleta).
     void definirCorTexto(std::function<QColor(int linha)> cor);
 
@@ -56,7 +56,7 @@ signals:
 private:
     ConjuntoDados& conjunto_;
     std::vector<std::string> campos_;
-    std::map<std::string, std::function<QIcon(const QString&)>> figuras_;
+    std::map<std::string, std::function<QIcon(int)>> figuras_;
     std::function<QColor(int)> cor_;
     bool editavel_ = false;
     int observador_ = 0;

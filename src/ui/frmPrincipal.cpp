@@ -23,6 +23,7 @@
 #include "ui/Parametros.h"
 #include "ui/QuadroMensagens.h"
 #include "ui/frmVContribuintes.h"
+#include "ui/frmVDocumentos.h"
 #include "ui/frmVResponsaveis.h"
 
 namespace kov::ui {
@@ -105,7 +106,7 @@ void TFormPrincipal::criarMenus() {
     actCadastroContribuintes = criarAcao("actCadastroContribuintes", QStringLiteral("&Contribuintes"),
                                          QStringLiteral("Cadastro de Contribuintes"), true);
     actCadastroDocumentos = criarAcao("actCadastroDocumentos", QStringLiteral("&Documentos"),
-                                      QStringLiteral("Cadastro de Documentos"), false);
+                                      QStringLiteral("Cadastro de Documentos"), true);
     actCadastroResponsaveis = criarAcao("actCadastroResponsaveis", QStringLiteral("Responsáveis"),
                                         QStringLiteral("Cadastro de Responsáveis"), true);
     actSair = criarAcao("actSair", QStringLiteral("&Sair"), QStringLiteral("Sair"), true);
@@ -131,6 +132,7 @@ void TFormPrincipal::criarMenus() {
             [this] { abrirLista<TFormVisaoContribuintes>(dm_, this); });
     connect(actCadastroResponsaveis, &QAction::triggered, this,
             [this] { abrirLista<TFormVisaoResponsaveis>(dm_, this); });
+    connect(actCadastroDocumentos, &QAction::triggered, this, [this] { abrirLista<TFormVisaoDocumentos>(dm_, this); });
     connect(actSair, &QAction::triggered, this, &TFormPrincipal::sair);
     connect(actParametros, &QAction::triggered, this, &TFormPrincipal::abrirParametros);
     connect(actAjuda, &QAction::triggered, this, &TFormPrincipal::abrirAjuda);

@@ -118,7 +118,7 @@ TEST(FormPrincipal, MenusBotoesDicasEComandosHabilitados) {
         bool habilitada;
     } itens[] = {
         {"actCadastroContribuintes", "&Contribuintes", "Cadastro de Contribuintes", true},
-        {"actCadastroDocumentos", "&Documentos", "Cadastro de Documentos", false},
+        {"actCadastroDocumentos", "&Documentos", "Cadastro de Documentos", true},
         {"actCadastroResponsaveis", "Responsáveis", "Cadastro de Responsáveis", true},
         {"actSair", "&Sair", "Sair", true},
         {"actTransmissao", "&Transmissão via Internet", "Transmite via Internet", false},
@@ -178,8 +178,8 @@ TEST(FormPrincipal, MenusBotoesDicasEComandosHabilitados) {
     EXPECT_EQ(botoes, QStringList({QString::fromUtf8("Responsáveis"), "Contribuintes", "Documentos",
                                    QString::fromUtf8("Cópia Segurança"), QString::fromUtf8("Restauração"),
                                    QString::fromUtf8("Transmissão"), QString::fromUtf8("Gravação"), "Sair"}));
-    // Responsáveis, Contribuintes e Sair; os outros comandos esperam as suas telas
-    EXPECT_EQ(habilitados, std::vector<bool>({true, true, false, false, false, false, false, true}));
+    // Responsáveis, Contribuintes, Documentos e Sair; os outros comandos esperam as suas telas
+    EXPECT_EQ(habilitados, std::vector<bool>({true, true, true, false, false, false, false, true}));
     auto* btnSair = barra->findChild<QToolButton*>("btnSair");
     EXPECT_EQ(btnSair->toolTip(), "Sair");
 }

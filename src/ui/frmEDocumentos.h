@@ -1,0 +1,122 @@
+#pragma once
+// Editor da declaração ("Documentos"): a página do cabeçalho "Documento" (contribuinte,
+// regime, período e as escolhas Sim/Nao) e as páginas das figuras "PRELO", "KOV" e "GI".
+// A declaração fica em edição enquanto o editor está aberto; nada chega à base antes de uma
+// gravação bem-sucedida, que grava a declaração inteira e a consiste. Fechar de qualquer
+// modo descarta o que não foi gravado (com a pergunta de sempre quando há alterações).
+#include <vector>
+
+#include "data/Cadastros.h"
+#include "ui/AncestralKOV.h"
+
+class QComboBox;
+class QLineEdit;
+class QTabWidget;
+class QToolButton;
+
+namespace kov {
+class ConjuntoDeclaracoes;
+}
+
+namespace kov::ui {
+
+class GrupoOpcoes;
+class ListaConsulta;
+
+class TFormEdicaoDocumentos : public TfrmAncestralKOV {
+    Q_OBJECT
+public:
+    // Páginas do editor, na ordem.
+    enum Pagina { PaginaDocumento = 0, PaginaPrelo, PaginaKOV, PaginaGI };
+
+    TFormEdicaoDocumentos(Tdm& dm, ConjuntoDeclaracoes* declaracoes, QWidget* pai = nullptr);
+
+    ConjuntoDeclaracoes* declaracoes() const;
+    int anoCorrente() const { return anoCorrente_; }
+    int anoBase() const { return anoBase_; }
+    // Regime da declaração quando a lista de regimes foi aberta (-1 antes disso).
+    int regimeLembrado() const { return regimeLembrado_; }
+    // Gravação a partir do cabeçalho: ligada enquanto a resposta da mudança de município
+    // grava a declaração, e por toda a vida do editor quando a lista de consistências o abre.
+    bool modoCabecalho() const { return modoCabecalho_; }
+    void definirModoCabecalho(bool ligado) { modoCabecalho_ = ligado; }
+    // O editor pode fechar: ligado por uma gravação bem-sucedida e pelo cancelamento.
+    bool podeFechar() const { return podeFechar_; }
+
+    QAction* actCadastrarContribuinte;
+
+    QTabWidget* pgcPrincipal;
+    QWidget* tbsDocumento;
+    QWidget* tbsPrelo;
+    QWidget* tbsKOV;
+    QWidget* tbsGI;
+    ListaConsulta* cbInscricao;
+    QToolButton* btnContribuinte;
+    QLineEdit* edtRazaoSocial;
+    QLineEdit* edtCNPJ;
+    QLineEdit* edtTipoContribuinte;
+    QLineEdit* edtCnae;
+    QLineEdit* edtDesmembramento;
+    QLineEdit* edtDescricaoCnae;
+    QLineEdit* edtMunicipio;
+    QToolButton* btnMunicipio;
+    QComboBox* cbAno;
+    QComboBox* cbMesInicial;
+    QComboBox* cbMesFinal;
+    ListaConsulta* cbRegime;
+    GrupoOpcoes* grpApuracao;
+    GrupoOpcoes* grpEscrita;
+    GrupoOpcoes* grpSubstituicao;
+    GrupoOpcoes* grpBaixa;
+    GrupoOpcoes* grpMudanca;
+
+public slots:
+    // A gravação do editor, nos seus passos; verdadeiro quando gravou.
+    bool gravar() override;
+    // Descarta tudo o que não foi gravado e deixa fechar.
+    void cancelar() override;
+    // Abre o cadastro de contribuintes; o contribuinte em que ele fica vai para a declaração.
+    void cadastrarContribuinte();
+    // Muda de página pelas regras de saída do cabeçalho; falso quando ficou onde estava.
+    bool irParaPagina(int pagina);
+    // Regras de saída da página "Documento": verdadeiro quando pode sair (a declaração foi
+    // postada e voltou à edição).
+    bool sairDoDocumento();
+    // Cliques nas respostas ("S" ou "N") da baixa e da mudança de município.
+    void clicarBaixa(const QString& valor);
+    void clicarMudancaMunicipio(const QString& valor);
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void done(int r) override;
+    void estadoMudou() override;
+    void atualizarComandos() override;
+    bool eventFilter(QObject* alvo, QEvent* e) override;
+
+private:
+    void montarDocumento();
+    void carregarContribuintes();
+    void tomarAnos();
+    void preencherAnos();
+    void recarregarRegimes();
+    void aplicarApuracao();
+    void aplicarVisibilidade();
+    void escolherContribuinte(int indice);
+    void escolherRegime(int indice);
+    void escolherMes(bool inicial, int indice);
+    // Mensagem da regra do ano corrente, quando ela recusa (título "Inconsistência").
+    bool recusaAnoCorrente();
+    void definirCampo(const char* campo, const fb::Valor& v);
+
+    std::vector<LinhaListaContribuinte> contribuintes_;
+    int anoCorrente_ = 0;
+    int anoBase_ = 0;
+    int regimeLembrado_ = -1;
+    bool modoCabecalho_ = false;
+    bool podeFechar_ = false;
+    bool mostrado_ = false;
+    int paginaAtual_ = PaginaDocumento;
+    bool mudandoPagina_ = false;
+};
+
+}  // namespace kov::ui

@@ -1,0 +1,435 @@
+// Lista das declarações e editor da declaração usados como o usuário usa: criar pela lista
+// uma declaração de débito e crédito e uma simplificada, gravar, consistir, reabrir e
+// excluir; os regimes de cada ano base, a troca de regime, o ano corrente, o transportador,
+// fechar pela moldura sem gravar e a mudança de município com a sua tela.
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include "ApoioUi.h"
+#include "apoio/Cadastro.h"
+#include "apoio/Processo.h"
+#include "data/Cadastros.h"
+#include "data/EdicaoDeclaracao.h"
+#include "data/LinhasBanco.h"
+#include "data/RegrasDeclaracao.h"
+#include "data/fb/Comando.h"
+#include "data/fb/Transacao.h"
+#include "ui/Controles.h"
+#include "ui/GradeEditavel.h"
+#include "ui/ModeloLinhas.h"
+#include "ui/frmEDocumentos.h"
+#include "ui/frmErrosConsistencia.h"
+#include "ui/frmMudancaMunicipio.h"
+#include "ui/frmVDocumentos.h"
+#include "ui/untMunicipio.h"
+
+using namespace kov;
+using namespace kov::teste;
+using ui::TFormEdicaoDocumentos;
+
+namespace {
+
+const char* const TextoCancelamento =
+    "Confirma cancelamento de todas as alterações, \r\nque ainda não foram enviadas para a base de dados ?";
+
+// Escolhe numa lista pela lista aberta, como com o mouse: o item que começa com o texto.
+void escolherNaLista(QComboBox* cb, const QString& comeco) {
+    cb->setFocus();
+    cb->showPopup();
+    int i = 0;
+    while (i < cb->count() && !cb->itemText(i).startsWith(comeco)) ++i;
+    ASSERT_LT(i, cb->count()) << comeco.toStdString();
+    cb->view()->setCurrentIndex(cb->model()->index(i, 0));
+    QTest::keyClick(cb->view(), Qt::Key_Return);
+}
+
+// Digita numa célula da grade: a primeira tecla abre a célula, as outras vão para ela.
+void digitarNaCelula(QTableView* grade, const QString& texto) {
+    QTest::keyClicks(grade, texto.left(1));
+    QTest::keyClicks(QApplication::focusWidget(), texto.mid(1));
+}
+
+QStringList itens(const QComboBox* cb) {
+    QStringList l;
+    for (int i = 0; i < cb->count(); ++i) l << cb->itemText(i);
+    return l;
+}
+
+// Uma base com o ano base dado, um responsável e contribuintes: o de tipo 1 (inscrição
+// 1234567890107) e um transportador (tipo 0, 9876543210105).
+struct Documentos {
+    AmbienteTela amb;
+    int responsavel = 0;
+    Documentos(const std::string& anoBase = "2016") : amb(anoBase) {
+        responsavel = gravarResponsavel(*amb.dm, "Ana");
+        Contribuinte a = ContribuinteDeTeste(1, municipio(0), "Comércio Ação Ltda");
+        a.RESPONSAVEL_ID = responsavel;
+        Contribuinte b = ContribuinteDeTeste(2, municipio(1), "Transportes Rápidos");
+        b.INSCESTADUAL = "9876543210105";
+        b.TIPOCONTRIBUINTE_ID = 0;
+        b.RESPONSAVEL_ID = responsavel;
+        fb::Transacao tr(amb.dm->MainConnection);
+        InserirLinhas(tr, std::vector<Contribuinte>{a, b});
+        tr.commit();
+    }
+    Tdm& dm() { return *amb.dm; }
+    int municipio(size_t i) { return amb.dm->ref.cdsMunicipio.at(i).CODDRUMUNICIPIO; }
+    QString nomeMunicipio(size_t i) { return QString::fromStdString(amb.dm->ref.cdsMunicipio.at(i).DESCRICAO); }
+    int contar(const std::string& tabela) {
+        auto tr = fb::Transacao::leitura(amb.dm->MainConnection);
+        fb::Comando q(tr, "SELECT COUNT(*) FROM " + tabela);
+        q.proximo();
+        return static_cast<int>(q.coluna(0).inteiro());
+    }
+    // Declaração gravada pelo núcleo, com figuras: uma linha de GI e valores no detalhamento.
+    int gravarDeclaracao(int regime, int mesInicial = 1, int mesFinal = 12) {
+        const std::string ano = amb.dm->LerParametro("ANOEXERCICIO");
+        Declaracao d = NovaDeclaracao(ano);
+        const Contribuinte c = CarregarContribuinte(amb.dm->MainConnection, 1);
+        DefinirContribuinte(d, c);
+        d.doc.REGIME_ID = regime;
+        d.doc.TIPOCONTRIBUINTE_ID = 1;
+        d.doc.CODDRUMUNICIPIO = municipio(0);
+        d.doc.MESINICIAL = mesInicial;
+        d.doc.MESFINAL = mesFinal;
+        CriarSecoesQueFaltam(d);
+        d.detalhamento(1)->VCCOMPRAVENDA = Dinheiro::deReais(900);
+        GIEntrada gi;
+        ZerarCampos(gi);
+        gi.UF_ID = "SP";
+        gi.VALORCONTABIL = Dinheiro::deReais(50);
+        d.giEntrada.push_back(gi);
+        SalvarDeclaracao(amb.dm->MainConnection, d, c, 2026, ano);
+        return d.doc.DOCUMENTO_ID;
+    }
+};
+
+// Editor aberto sobre uma declaração nova ou a primeira da lista, com o ano corrente dado.
+struct Editor {
+    ConjuntoDeclaracoes cds;
+    std::unique_ptr<TFormEdicaoDocumentos> tela;
+    Editor(Documentos& d, int anoCorrente, bool nova) : cds(d.dm()) {
+        cds.anoCorrente = [anoCorrente] { return anoCorrente; };
+        cds.abrir();
+        if (nova) cds.inserir();
+        else cds.editar();
+        tela = std::make_unique<TFormEdicaoDocumentos>(d.dm(), &cds);
+    }
+};
+
+void escolherMunicipio(TFormEdicaoDocumentos* t, const QString& nome) {
+    quandoAparecer<ui::TfrmEscolheMunicipio>([nome](ui::TfrmEscolheMunicipio* p) {
+        digitar(p->caixaLocalizar(), nome);
+        QTest::mouseClick(p->botaoConfirmar(), Qt::LeftButton);
+        if (p->isVisible()) p->reject();
+    });
+    QTest::mouseClick(t->btnMunicipio, Qt::LeftButton);
+}
+
+// O cabeçalho inteiro, como o usuário o preenche.
+void preencherCabecalho(TFormEdicaoDocumentos* t, const QString& inscricao, const QString& regime,
+                        const QString& municipio) {
+    escolherNaLista(t->cbInscricao, inscricao);
+    escolherNaLista(t->cbMesInicial, "01");
+    escolherNaLista(t->cbMesFinal, "12");
+    escolherNaLista(t->cbRegime, regime);
+    escolherMunicipio(t, municipio);
+}
+
+// Fecha a janela de erros da consistência que a lista mostra depois do editor, guardando o
+// que ela disse.
+void quandoErrosAparecerem(QString* situacao) {
+    quandoAparecer<ui::TfrmErrosConsistencia>([situacao](ui::TfrmErrosConsistencia* e) {
+        *situacao = e->rotuloSituacao()->text();
+        e->accept();
+    });
+}
+
+}  // namespace
+
+TEST(Documentos, CriaGravaConsisteReabreEExcluiPelaLista) {
+    for (const char* anoBase : {"2016", "2005"}) {
+        SCOPED_TRACE(anoBase);
+        Documentos d(anoBase);
+        // Débito e crédito no ano base 2016; simplificada (Estimativa Fiscal) em 2005
+        const QString regime = std::string(anoBase) == "2016" ? Q("Normal") : Q("Estimativa");
+        ui::TFormVisaoDocumentos lista(d.dm());
+        lista.declaracoes()->anoCorrente = [] { return 2026; };
+        mostrarAtiva(lista);
+        EXPECT_EQ(lista.windowTitle(), "Cadastro de Documentos");
+        EXPECT_EQ(lista.actConsistir->toolTip(), "Consistir o registro atual");
+        QStringList legenda;
+        for (auto* l : lista.findChildren<QLabel*>("lblLegenda")) legenda << l->text();
+        EXPECT_EQ(legenda, QStringList({"Transmitida", "Gravada em Disquete", Q("Não consistida"), "Inconsistente",
+                                        "Consistente"}));
+        EXPECT_FALSE(lista.botaoConsistir()->isEnabled());
+
+        QString situacao;
+        quandoAparecer<TFormEdicaoDocumentos>([&](TFormEdicaoDocumentos* t) {
+            EXPECT_EQ(t->windowTitle(), "Documentos");
+            EXPECT_EQ(t->focusWidget(), t->cbInscricao);
+            EXPECT_FALSE(t->botaoFechar()->isVisible());
+            EXPECT_EQ(t->pgcPrincipal->tabText(1), "PRELO");
+            EXPECT_FALSE(t->pgcPrincipal->isTabEnabled(1));
+            preencherCabecalho(t, "1234567890107", regime, d.nomeMunicipio(2));
+            EXPECT_EQ(t->edtRazaoSocial->text(), Q("Comércio Ação Ltda"));
+            EXPECT_EQ(t->edtCnae->text(), "4711301");
+            EXPECT_EQ(t->edtMunicipio->text(), d.nomeMunicipio(2));
+            QTest::mouseClick(t->botaoGravar(), Qt::LeftButton);
+            EXPECT_TRUE(QTest::qWaitFor([t] { return !t->isVisible(); }, 3000));
+        });
+        quandoErrosAparecerem(&situacao);
+        QTest::mouseClick(lista.botaoInserir(), Qt::LeftButton);
+        ASSERT_EQ(lista.conjunto()->quantidade(), 1) << (d.amb.ui.textos().empty() ? "" : d.amb.ui.textos().front());
+        EXPECT_FALSE(situacao.isEmpty());  // a lista consistiu a declaração nova e mostrou
+        EXPECT_EQ(d.contar("DOCUMENTO"), 1);
+        EXPECT_EQ(d.contar("DETALHAMENTOES"), std::string(anoBase) == "2016" ? 6 : 0);
+        const int status = static_cast<int>(lista.conjunto()->valor("STATUS_ID").inteiro());
+        EXPECT_NE(status, 0);
+        auto* modelo = lista.grade()->model();
+        EXPECT_EQ(modelo->index(0, 2).data().toString(), "1234567890107");
+        EXPECT_EQ(modelo->index(0, 5).data().toString(), "Janeiro");
+        EXPECT_EQ(modelo->index(0, 7).data().toString(), d.nomeMunicipio(2));
+        EXPECT_EQ(modelo->index(0, 2).data(Qt::ForegroundRole).value<QColor>(),
+                  status == 1 ? QColor(255, 0, 0) : QColor(0, 0, 0));
+        EXPECT_FALSE(modelo->index(0, 1).data(Qt::DecorationRole).value<QIcon>().isNull());
+        EXPECT_EQ(lista.grade()->columnWidth(0), 16);
+
+        // Reaberta pelo duplo clique, mostra o cabeçalho gravado; cancelar não muda nada
+        quandoAparecer<TFormEdicaoDocumentos>([&](TFormEdicaoDocumentos* t) {
+            EXPECT_EQ(t->cbInscricao->currentText(), Q("1234567890107 - Comércio Ação Ltda"));
+            EXPECT_TRUE(t->cbRegime->currentText().startsWith(regime));
+            EXPECT_EQ(t->cbMesFinal->currentText(), "12 - Dezembro");
+            EXPECT_EQ(t->cbAno->currentText(), QString::fromLatin1(anoBase));
+            QTest::mouseClick(t->botaoCancelar(), Qt::LeftButton);
+        });
+        quandoErrosAparecerem(&situacao);
+        const QRect linha = lista.grade()->visualRect(lista.grade()->model()->index(0, 3));
+        QTest::mouseClick(lista.grade()->viewport(), Qt::LeftButton, {}, linha.center());
+        QTest::mouseDClick(lista.grade()->viewport(), Qt::LeftButton, {}, linha.center());
+        EXPECT_EQ(d.amb.doTipo("pergunta").size(), 0u);
+
+        // O kov-cli mostra o que as telas gravaram
+        if (std::string(anoBase) == "2016") {
+            d.dm().DefinirConexao(false);
+            const auto r = rodar(instalarCli(d.amb.inst.exe.string()), {"declaracoes", "listar"});
+            d.dm().DefinirConexao(true);
+            EXPECT_EQ(r.codigo, 0) << r.erros;
+            EXPECT_NE(r.saida.find("1234567890107\tComércio Ação Ltda\t2016\tJaneiro\tDezembro"), std::string::npos)
+                << r.saida;
+        }
+
+        // Excluir pergunta e apaga a declaração com todas as seções
+        d.amb.ui.respostas = {true};
+        QTest::mouseClick(lista.botaoExcluir(), Qt::LeftButton);
+        const auto perguntas = d.amb.doTipo("pergunta");
+        ASSERT_EQ(perguntas.size(), 1u);
+        EXPECT_EQ(perguntas[0].texto, "Confirma exclusão do registro ?");
+        EXPECT_EQ(lista.conjunto()->quantidade(), 0);
+        for (const char* tabela : {"DOCUMENTO", "ESTOQUE", "ENTRADA", "SAIDA", "KOV", "EXCLUSOESKOV", "DETALHAMENTOES",
+                                   "GIENTRADA", "DETALHAMENTOENTRADA"})
+            EXPECT_EQ(d.contar(tabela), 0) << tabela;
+    }
+}
+
+TEST(Documentos, RegimesDoAnoBaseETrocaDeGrupoApagaAsFiguras) {
+    Documentos d("2005");
+    for (auto [ano, esperados] : {std::pair{"2008", 3}, {"2010", 2}, {"2005", 6}}) {
+        d.dm().GravarParametro("ANOEXERCICIO", ano);
+        Editor e(d, 2026, true);
+        EXPECT_EQ(e.tela->cbRegime->count(), esperados) << ano;
+        if (std::string(ano) == "2008") {
+            EXPECT_TRUE(itens(e.tela->cbRegime).last().startsWith("Microprodutor"));
+        }
+        e.tela->cancelarEFechar();
+    }
+
+    // Regime 1 para 2 mantém as figuras; de 1 (ou 2) para 3, todas vão embora
+    const int id = d.gravarDeclaracao(1);
+    Editor e(d, 2026, false);
+    mostrarAtiva(*e.tela);
+    escolherNaLista(e.tela->cbRegime, "Especial");
+    EXPECT_EQ(e.tela->regimeLembrado(), 2);
+    ASSERT_NE(e.cds.agregado(), nullptr);
+    EXPECT_EQ(e.cds.agregado()->giEntrada.size(), 1u);
+    EXPECT_EQ(e.cds.agregado()->detalhamento(1)->VCCOMPRAVENDA, Dinheiro::deReais(900));
+    EXPECT_FALSE(e.tela->grpApuracao->isEnabled());
+    escolherNaLista(e.tela->cbRegime, "Estimativa");
+    EXPECT_TRUE(e.cds.agregado()->giEntrada.empty());
+    EXPECT_TRUE(e.cds.agregado()->detalhamentoES.empty());
+    EXPECT_FALSE(e.cds.agregado()->estoque.has_value());
+    EXPECT_FALSE(e.tela->grpApuracao->isEnabled());  // a apuração só vale nos regimes 5 e 6
+    QTest::mouseClick(e.tela->botaoGravar(), Qt::LeftButton);
+    EXPECT_FALSE(e.tela->isVisible());
+    EXPECT_EQ(d.contar("GIENTRADA"), 0);
+    EXPECT_EQ(d.contar("DETALHAMENTOES"), 0);
+    const Declaracao gravada = CarregarDeclaracao(d.dm().MainConnection, id);
+    EXPECT_EQ(gravada.doc.REGIME_ID, 3);
+    EXPECT_EQ(v(gravada.entrada->VCTOTAL), Dinheiro{});
+}
+
+TEST(Documentos, AnoCorrenteTransportadorEMeses) {
+    Documentos d("2016");
+    {
+        // Ano base igual ao corrente: a baixa aparece, "Sim" e fixa; a mudança não aparece
+        Editor e(d, 2016, true);
+        mostrarAtiva(*e.tela);
+        EXPECT_TRUE(e.tela->grpBaixa->isVisible());
+        EXPECT_EQ(e.cds.valor("BAIXA").texto(), "S");
+        QTest::mouseClick(e.tela->grpBaixa->botao("N"), Qt::LeftButton);
+        EXPECT_EQ(e.cds.valor("BAIXA").texto(), "S");
+        EXPECT_FALSE(e.tela->grpMudanca->isVisible());
+        EXPECT_EQ(itens(e.tela->cbAno), QStringList({"2016", "2015"}));
+
+        // Meses fora de ordem: a mensagem, e o mês escolhido vale assim mesmo
+        escolherNaLista(e.tela->cbMesFinal, "03");
+        escolherNaLista(e.tela->cbMesInicial, "05");
+        EXPECT_EQ(d.amb.ui.textos(), std::vector<std::string>{"Mês Inicial maior que Mês Final."});
+        EXPECT_EQ(d.amb.ui.mensagens.back().titulo, "Erro");
+        EXPECT_EQ(e.cds.valor("MESINICIAL").inteiro(), 5);
+        escolherNaLista(e.tela->cbMesFinal, "04");
+        EXPECT_EQ(d.amb.ui.textos().back(), "Mês Final menor que Mês Inicial.");
+
+        // A gravação sem a baixa é recusada pela regra do ano corrente
+        e.cds.definir("BAIXA", "N");
+        d.amb.ui.mensagens.clear();
+        QTest::mouseClick(e.tela->botaoGravar(), Qt::LeftButton);
+        ASSERT_EQ(d.amb.ui.mensagens.size(), 1u);
+        EXPECT_EQ(d.amb.ui.mensagens[0].titulo, "Inconsistência");
+        EXPECT_NE(d.amb.ui.mensagens[0].texto.find("\"baixa referente ao ano corrente\""), std::string::npos);
+        EXPECT_TRUE(e.tela->isVisible());
+        EXPECT_FALSE(e.tela->podeFechar());
+        e.tela->cancelarEFechar();
+    }
+    {
+        // Ano base anterior: a mudança aparece com o ano na legenda, salvo ao transportador
+        Editor e(d, 2026, true);
+        mostrarAtiva(*e.tela);
+        EXPECT_FALSE(e.tela->grpBaixa->isVisible());
+        EXPECT_EQ(itens(e.tela->cbAno), QStringList({"2016"}));  // dez anos antes: só o seu
+        escolherNaLista(e.tela->cbInscricao, "1234567890107");
+        EXPECT_TRUE(e.tela->grpMudanca->isVisible());
+        EXPECT_EQ(e.tela->grpMudanca->title(), Q("Mudou de município em 2016"));
+        escolherNaLista(e.tela->cbInscricao, "9876543210105");
+        for (const auto& t : d.dm().ref.cdsTipoContribuinte)
+            if (t.TIPOCONTRIBUINTE_ID == 0) {
+                EXPECT_EQ(e.tela->edtTipoContribuinte->text().toStdString(), t.TITULO);
+            }
+        EXPECT_FALSE(e.tela->grpMudanca->isVisible());
+
+        // Sem município: a gravação pede o campo, e o editor não fecha
+        escolherNaLista(e.tela->cbMesInicial, "01");
+        escolherNaLista(e.tela->cbMesFinal, "06");
+        escolherNaLista(e.tela->cbRegime, "Normal");
+        d.amb.ui.mensagens.clear();
+        QTest::mouseClick(e.tela->botaoGravar(), Qt::LeftButton);
+        EXPECT_EQ(d.amb.ui.textos(), std::vector<std::string>{Q("Campo (Município) precisa ser preenchido!").toStdString()});
+        EXPECT_TRUE(e.tela->isVisible());
+        EXPECT_EQ(QApplication::focusWidget(), e.tela->edtMunicipio);
+        e.tela->cancelarEFechar();
+    }
+    EXPECT_EQ(d.contar("DOCUMENTO"), 0);
+}
+
+TEST(Documentos, FecharPelaMolduraSemGravarNaoMudaABase) {
+    Documentos d("2016");
+    const int id = d.gravarDeclaracao(1, 1, 12);
+    const Declaracao antes = CarregarDeclaracao(d.dm().MainConnection, id);
+    Editor e(d, 2026, false);
+    mostrarAtiva(*e.tela);
+    escolherNaLista(e.tela->cbMesFinal, "06");
+    e.cds.alterarAgregado([](Declaracao& dd) { dd.estoque->INITRIBUTADOS = Dinheiro::deReais(777); });
+
+    // Sair do cabeçalho posta a declaração na memória: o lembrete segue a alteração
+    // pendente e "Atualizar" fica recusado
+    ASSERT_TRUE(e.tela->sairDoDocumento());
+    EXPECT_TRUE(e.cds.editando());
+    EXPECT_TRUE(e.cds.alteracoesPendentes());
+    EXPECT_TRUE(e.tela->lembrete()->isActive());
+    EXPECT_FALSE(e.tela->actdbAncestralAtualizar->isEnabled());
+
+    d.amb.ui.respostas = {false};
+    e.tela->close();
+    EXPECT_TRUE(e.tela->isVisible());
+    ASSERT_EQ(d.amb.doTipo("pergunta").size(), 1u);
+    EXPECT_EQ(d.amb.doTipo("pergunta")[0].texto, TextoCancelamento);
+    d.amb.ui.respostas = {true};
+    e.tela->close();
+    EXPECT_FALSE(e.tela->isVisible());
+    EXPECT_FALSE(e.cds.alteracoesPendentes());
+    const Declaracao depois = CarregarDeclaracao(d.dm().MainConnection, id);
+    EXPECT_EQ(depois.doc, antes.doc);
+    EXPECT_EQ(depois.estoque, antes.estoque);
+}
+
+TEST(Documentos, MudancaDeMunicipioGravaEAbreATelaDosMunicipiosAnteriores) {
+    Documentos d("2016");
+    const int id = d.gravarDeclaracao(1);
+    Editor e(d, 2026, false);
+    mostrarAtiva(*e.tela);
+    ASSERT_TRUE(e.tela->grpMudanca->isVisible());
+
+    quandoAparecer<ui::TfrmMudouMunicipio>([&](ui::TfrmMudouMunicipio* m) {
+        EXPECT_EQ(m->windowTitle(), Q("KOV - Mudança de município"));
+        EXPECT_EQ(m->actInserirMunicipio->toolTip(), "Inserir novo registro");
+        EXPECT_EQ(m->actExcluirMunicipio->toolTip(), "Deletar o registro atual");
+        EXPECT_EQ(m->botaoConfirmar()->toolTip(), "Confirmar");
+        EXPECT_FALSE(m->botaoFechar()->isVisible());
+        // A declaração foi gravada com a resposta antes de a tela abrir
+        EXPECT_EQ(CarregarDeclaracao(d.dm().MainConnection, id).doc.MUDANCAMUNICIPIO, "S");
+        EXPECT_EQ(d.dm().MudancaMunicipioPadrao, "S");
+        auto* grade = m->grade();
+        m->activateWindow();
+        EXPECT_TRUE(QTest::qWaitFor([m] { return QApplication::activeWindow() == m; }));
+        QTest::mouseClick(m->botaoInserir(), Qt::LeftButton);
+        ASSERT_EQ(grade->model()->rowCount(), 1);
+        EXPECT_EQ(QApplication::focusWidget(), grade);
+        // Código, Enter (a descrição aparece), Enter, valor com vírgula ignorada, Enter
+        digitarNaCelula(grade, QString::number(d.municipio(3)));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_EQ(grade->model()->index(0, 1).data().toString(), d.nomeMunicipio(3));
+        QTest::keyClick(grade, Qt::Key_Return);
+        digitarNaCelula(grade, "5,00");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_EQ(grade->model()->index(0, 2).data().toString(), "500");
+        // Da última coluna da última linha, Enter grava a linha e começa outra
+        EXPECT_EQ(grade->model()->rowCount(), 2);
+        EXPECT_EQ(m->conjunto()->estado(), EstadoConjunto::Insercao);
+        // Sair da grade com a linha nova sem município a cancela
+        QTest::mouseClick(m->botaoConfirmar(), Qt::LeftButton);
+        EXPECT_TRUE(QTest::qWaitFor([m] { return !m->isVisible(); }, 3000));
+        if (m->isVisible()) {
+            d.amb.ui.respostas = {true};
+            m->reject();
+        }
+    });
+    QTest::mouseClick(e.tela->grpMudanca->botao("S"), Qt::LeftButton);
+    EXPECT_TRUE(d.amb.doTipo("erro").empty()) << d.amb.ui.textos().front();
+    EXPECT_EQ(d.dm().MudancaMunicipioPadrao, "N");
+    ASSERT_TRUE(e.cds.editando());
+    EXPECT_EQ(e.cds.valor("MUDANCAMUNICIPIO").texto(), "S");
+    ASSERT_EQ(e.cds.agregado()->detalhamentoEntrada.size(), 1u);
+    EXPECT_EQ(e.cds.agregado()->detalhamentoEntrada[0].MUDANCAMUNICIPIO, "S");
+    EXPECT_EQ(d.contar("DETALHAMENTOENTRADA"), 0);  // só com a próxima gravação
+
+    QTest::mouseClick(e.tela->botaoGravar(), Qt::LeftButton);
+    EXPECT_FALSE(e.tela->isVisible());
+    const Declaracao gravada = CarregarDeclaracao(d.dm().MainConnection, id);
+    ASSERT_EQ(gravada.detalhamentoEntrada.size(), 1u);
+    EXPECT_EQ(gravada.detalhamentoEntrada[0].CODDRUMUNICIPIO, d.municipio(3));
+    EXPECT_EQ(gravada.detalhamentoEntrada[0].VALOR, Dinheiro::deReais(500));
+    EXPECT_EQ(gravada.detalhamentoEntrada[0].MUDANCAMUNICIPIO, "S");
+}
