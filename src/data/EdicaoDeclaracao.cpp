@@ -33,7 +33,7 @@ ConjuntoDeclaracoes::ConjuntoDeclaracoes(Tdm& dm) : ConjuntoDados("cdsDocumento"
         {"CONTRIBUINTE_ID", "Contribuinte", true},
         {"STATUS_ID", "Status", false},
         {"REGIME_ID", "Regime", true},
-        {"TIPOCONTRIBUINTE_ID", "Tipo Contribuinte", true},
+        {"TIPOCONTRIBUINTE_ID", "Tipo Contribuinte", false},  // vem do contribuinte
         {"CNAEF_ID", "CNAE", false},
         {"DESMEMBRAMENTO", "Desmembramento", false},
         {"CODDRUMUNICIPIO", "Município", true},
@@ -49,8 +49,9 @@ ConjuntoDeclaracoes::ConjuntoDeclaracoes(Tdm& dm) : ConjuntoDados("cdsDocumento"
     };
     std::vector<Campo> cs = CamposDasColunas<Documento>(descricoes);
     cs.push_back(consulta("IE_CONTRIBUINTE", "Inscrição Estadual", "CONTRIBUINTE_ID"));
-    cs.push_back(consulta("NOME_CONTRIBUINTE", "Razão Social", "CONTRIBUINTE_ID"));
-    cs.push_back(consulta("CNPJ_CONTRIBUINTE", "CNPJ", "CONTRIBUINTE_ID"));
+    // Razão social e CNPJ só acompanham a inscrição escolhida
+    cs.push_back(calculado("NOME_CONTRIBUINTE", "Razão Social"));
+    cs.push_back(calculado("CNPJ_CONTRIBUINTE", "CNPJ"));
     cs.push_back(consulta("TITULO_TIPOCONTRIBUINTE", "Tipo Contribuinte", "TIPOCONTRIBUINTE_ID"));
     cs.push_back(consulta("DESCRICAO_TIPOREGIME", "Regime", "REGIME_ID"));
     cs.push_back(consulta("DESCRICAO_MUNICIPIO", "Município", "CODDRUMUNICIPIO"));

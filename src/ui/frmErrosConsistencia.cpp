@@ -76,7 +76,8 @@ TfrmErrosConsistencia::TfrmErrosConsistencia(const ListasConsistencia& listas, Q
     grade_->horizontalHeader()->setStretchLastSection(true);
     grade_->setColumnWidth(0, 60);
     grade_->setColumnWidth(1, 380);
-    grade_->resizeRowsToContents();
+    // A altura das linhas acompanha a largura da mensagem e da dica
+    connect(grade_->horizontalHeader(), &QHeaderView::sectionResized, grade_, &QTableView::resizeRowsToContents);
 
     btnFechar_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("&Fechar"), this);
     btnFechar_->setObjectName(QStringLiteral("btnFechar"));

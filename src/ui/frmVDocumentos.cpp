@@ -71,7 +71,7 @@ TFormVisaoDocumentos::TFormVisaoDocumentos(Tdm& dm, QWidget* pai) : TfrmVisaoAnc
     pal.setColor(QPalette::HighlightedText, Qt::white);
     grade()->setPalette(pal);
     grade()->setAlternatingRowColors(false);
-    grade()->setIconSize(QSize(16, 16));
+    grade()->setIconSize(QSize(12, 12));  // dentro das colunas de 16 pixels, com a margem da célula
     QHeaderView* h = grade()->horizontalHeader();
     h->setMinimumSectionSize(16);
     for (int c : {0, 1}) {
