@@ -18,6 +18,7 @@ const std::vector<Verbo>& verbos() {
         verbosBase(v);
         verbosCadastros(v);
         verbosDeclaracoes(v);
+        verbosEdicaoDeclaracoes(v);
         verbosArquivos(v);
         verbosReferencias(v);
         return v;

@@ -9,6 +9,7 @@
 
 namespace kov {
 class Tdm;
+struct ListasConsistencia;
 }
 
 namespace kov::cli {
@@ -85,10 +86,19 @@ struct Verbo {
 // Uso do verbo em stderr e o código de uso incorreto.
 int usoIncorreto(const Verbo& v, Contexto& c, const std::string& motivo = {});
 
+// Ano base gravado. Um valor que não é ano (gravado à mão numa base antiga) faria as
+// consultas falharem com um erro do banco: é dito com o caminho para corrigi-lo.
+bool anoBaseGravado(Tdm& dm, Contexto& c, std::string& ano);
+
+// A declaração consistida: chave, inscrição, razão social, "Consistente" ou "Inconsistente",
+// e os erros achados a partir do índice 'antes' da lista, indentados.
+void mostrarConsistencia(Contexto& c, const ListasConsistencia& listas, int chave, int status, size_t antes);
+
 // Verbos de cada substantivo, na ordem da ajuda.
 void verbosBase(std::vector<Verbo>& v);
 void verbosCadastros(std::vector<Verbo>& v);
 void verbosDeclaracoes(std::vector<Verbo>& v);
+void verbosEdicaoDeclaracoes(std::vector<Verbo>& v);
 void verbosArquivos(std::vector<Verbo>& v);
 void verbosReferencias(std::vector<Verbo>& v);
 

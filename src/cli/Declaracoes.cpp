@@ -18,17 +18,6 @@ namespace kov::cli {
 
 namespace {
 
-// Ano base gravado. Um valor que não é ano (gravado à mão numa base antiga) faria a
-// consulta falhar com um erro do banco: é dito com o caminho para corrigi-lo.
-bool anoBaseGravado(Tdm& dm, Contexto& c, std::string& ano) {
-    ano = dm.LerParametro("ANOEXERCICIO");
-    int n = 0;
-    if (inteiroPositivo(ano, n)) return true;
-    c.err << "O ano base gravado na base não é um ano: \"" << campoLista(ano)
-          << "\". Corrija-o com kov-cli parametro ANOEXERCICIO AAAA.\n";
-    return false;
-}
-
 int listarVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
     if (a.size() > 1) return usoIncorreto(v, c);
     int n = 0;
@@ -48,6 +37,29 @@ int listarVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) 
               << campoLista(d.DESCRICAO_STATUS) << '\t' << d.SITUACAO << "\n";
     return 0;
 }
+
+}  // namespace
+
+void mostrarConsistencia(Contexto& c, const ListasConsistencia& listas, int chave, int status, size_t antes) {
+    const auto& doc = listas.cdsDocumentosErros;
+    auto linha = std::find_if(doc.begin(), doc.end(), [&](const LinhaDocumentoErros& l) { return l.Documento == chave; });
+    c.out << chave << '\t' << (linha == doc.end() ? "" : campoLista(linha->IEContribuinte)) << '\t'
+          << (linha == doc.end() ? "" : campoLista(linha->Contribuinte)) << '\t'
+          << (status == STATUS_CONSISTENTE ? "Consistente" : "Inconsistente") << "\n";
+    for (size_t i = antes; i < listas.cdsErros.size(); ++i)
+        c.out << "  " << listas.cdsErros[i].Erro << ' ' << campoLista(listas.cdsErros[i].Mensagem) << "\n";
+}
+
+bool anoBaseGravado(Tdm& dm, Contexto& c, std::string& ano) {
+    ano = dm.LerParametro("ANOEXERCICIO");
+    int n = 0;
+    if (inteiroPositivo(ano, n)) return true;
+    c.err << "O ano base gravado na base não é um ano: \"" << campoLista(ano)
+          << "\". Corrija-o com kov-cli parametro ANOEXERCICIO AAAA.\n";
+    return false;
+}
+
+namespace {
 
 // Consiste um lote de declarações: as listas de erros são esvaziadas no começo, como
 // em todo lote novo; cada declaração sai com a sua situação e os seus erros.
@@ -97,13 +109,7 @@ int consistirVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& 
             ++falhas;
             continue;
         }
-        const auto& doc = listas.cdsDocumentosErros;
-        auto linha =
-            std::find_if(doc.begin(), doc.end(), [&](const LinhaDocumentoErros& l) { return l.Documento == chave; });
-        c.out << chave << '\t' << campoLista(linha->IEContribuinte) << '\t' << campoLista(linha->Contribuinte) << '\t'
-              << (status == STATUS_CONSISTENTE ? "Consistente" : "Inconsistente") << "\n";
-        for (size_t i = antes; i < listas.cdsErros.size(); ++i)
-            c.out << "  " << listas.cdsErros[i].Erro << ' ' << campoLista(listas.cdsErros[i].Mensagem) << "\n";
+        mostrarConsistencia(c, listas, chave, status, antes);
         (status == STATUS_CONSISTENTE ? consistentes : inconsistentes)++;
     }
     c.out << plural(consistentes + inconsistentes, "declaração consistida", "declarações consistidas") << ": "

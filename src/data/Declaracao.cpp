@@ -294,4 +294,91 @@ void ExcluirDeclaracao(fb::Conexao& c, int id) {
     tr.commit();
 }
 
+// --- Valores pelo nome ----------------------------------------------------------------------
+
+namespace {
+
+template <class L>
+bool definirColunaDeValor(L& linha, const std::string& coluna, const Quantia& valor) {
+    const Coluna<L>* c = ProcurarColuna<L>(coluna);
+    if (!c || c->especie != EspecieColuna::Valor) return false;
+    DefinirColuna(linha, *c, valor ? fb::Valor(*valor) : fb::Valor());
+    return true;
+}
+
+template <class L>
+void listarValores(const L& linha, const std::string& prefixo, std::vector<std::pair<std::string, std::string>>& v) {
+    for (const auto& c : L::colunas()) {
+        if (c.especie != EspecieColuna::Valor) continue;
+        const fb::Valor x = ValorColuna(linha, c);
+        if (!x.nulo()) v.emplace_back(prefixo + c.nome, x.dinheiro().textoDecimal());
+    }
+}
+
+// Aplica 'f' à seção de uma linha de nome 'tabela' (criando-a com 'criar'); falso se não há.
+template <class F>
+bool comSecao(Declaracao& d, const std::string& tabela, F f) {
+    auto tenta = [&](auto& secao) {
+        using L = typename std::decay_t<decltype(secao)>::value_type;
+        if (tabela != L::tabela) return false;
+        if (!secao) {
+            secao = L{};
+            ZerarCampos(*secao);
+            secao->DOCUMENTO_ID = d.doc.DOCUMENTO_ID;
+        }
+        return f(*secao);
+    };
+    return tenta(d.estoque) || tenta(d.despesas) || tenta(d.resultado) || tenta(d.entrada) || tenta(d.saida) ||
+           tenta(d.kov) || tenta(d.exclusoes);
+}
+
+}  // namespace
+
+bool DefinirValorPorNome(Declaracao& d, const std::string& nome, const Quantia& valor) {
+    const size_t p = nome.find('.');
+    if (p == std::string::npos) return false;
+    const std::string tabela = nome.substr(0, p), resto = nome.substr(p + 1);
+    if (tabela == DetalhamentoES::tabela) {
+        const size_t q = resto.find('.');
+        if (q != 1 || resto[0] < '1' || resto[0] > '6') return false;
+        const int tipo = resto[0] - '0';
+        const std::string coluna = resto.substr(q + 1);
+        const Coluna<DetalhamentoES>* c = ProcurarColuna<DetalhamentoES>(coluna);
+        if (!c || c->especie != EspecieColuna::Valor) return false;
+        if (!d.detalhamento(tipo)) {
+            DetalhamentoES l{};
+            ZerarCampos(l);
+            l.TIPOOPERACAO_ID = tipo;
+            l.DOCUMENTO_ID = d.doc.DOCUMENTO_ID;
+            d.detalhamentoES.push_back(l);
+        }
+        return definirColunaDeValor(*d.detalhamento(tipo), coluna, valor);
+    }
+    bool achou = false;
+    comSecao(d, tabela, [&](auto& secao) { return achou = definirColunaDeValor(secao, resto, valor); });
+    return achou;
+}
+
+std::vector<std::pair<std::string, std::string>> ValoresPorNome(const Declaracao& d) {
+    std::vector<std::pair<std::string, std::string>> v;
+    auto secao = [&](const auto& s) {
+        using L = typename std::decay_t<decltype(s)>::value_type;
+        if (s) listarValores(*s, std::string(L::tabela) + ".", v);
+    };
+    secao(d.estoque);
+    secao(d.despesas);
+    secao(d.resultado);
+    secao(d.entrada);
+    secao(d.saida);
+    secao(d.kov);
+    secao(d.exclusoes);
+    std::vector<const DetalhamentoES*> detalhes;
+    for (const auto& l : d.detalhamentoES) detalhes.push_back(&l);
+    std::sort(detalhes.begin(), detalhes.end(),
+              [](auto* a, auto* b) { return a->TIPOOPERACAO_ID < b->TIPOOPERACAO_ID; });
+    for (const auto* l : detalhes)
+        listarValores(*l, std::string(DetalhamentoES::tabela) + "." + std::to_string(l->TIPOOPERACAO_ID) + ".", v);
+    return v;
+}
+
 }  // namespace kov

@@ -65,4 +65,12 @@ void MarcarComoGravada(Declaracao& d);
 // Apaga a declaração e suas seções.
 void ExcluirDeclaracao(fb::Conexao& c, int documentoId);
 
+// Valores das seções de uma linha e do detalhamento por tipo de operação pelo nome
+// "TABELA.COLUNA" ("ESTOQUE.INITRIBUTADOS") ou "DETALHAMENTOES.TIPO.COLUNA"
+// ("DETALHAMENTOES.3.VCTRANSFERENCIA"), para quem escreve e lê a declaração sem as telas.
+// Definir cria a seção que falta (zerada); falso quando o nome não é de uma coluna de valor.
+bool DefinirValorPorNome(Declaracao& d, const std::string& nome, const Quantia& valor);
+// Os valores não nulos, na ordem das seções e das colunas, com o texto de duas casas.
+std::vector<std::pair<std::string, std::string>> ValoresPorNome(const Declaracao& d);
+
 }  // namespace kov

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "data/RegrasDeclaracao.h"
+#include "data/Cadastros.h"
+#include "platform/Interacao.h"
 
 namespace kov {
 
@@ -10,6 +12,7 @@ const char* const MSG_EXCLUSOES_ACIMA =
     "Os valores lançados na exclusão do KOV estão superiores aos serviços prestados informados na PRELO.";
 const char* const MSG_CNPJ_CONTRIBUINTE =
     "O CNPJ do contribuinte selecionado deve ser informado no cadastro de contibuintes";
+const char* const TITULO_AVISO = "KOV";
 
 std::vector<LinhaRegime> RegimesDoAnoBase(const std::vector<LinhaRegime>& todos, int anoBase) {
     std::vector<int> aceitos;
@@ -119,6 +122,24 @@ bool TemValoresDeMunicipioAnterior(const Declaracao& d) {
 
 void ApagarValoresDeMunicipioAnterior(Declaracao& d) {
     std::erase_if(d.detalhamentoEntrada, [](const DetalhamentoEntrada& l) { return l.MUDANCAMUNICIPIO == "S"; });
+}
+
+bool ConferirAntesDeGravar(fb::Conexao& c, const Declaracao& d, int anoBase, int anoCorrente, Interacao& ui) {
+    const std::string ano = InconsistenciaAnoCorrente(d.doc, anoBase, anoCorrente);
+    if (!ano.empty()) {
+        ui.mensagem(TipoMensagem::Aviso, "Inconsistência", ano);
+        return false;
+    }
+    if (!ValidarDocumento(c, d, ui)) return false;
+    if (Aparar(d.CNPJ_CONTRIBUINTE).empty()) {
+        ui.mensagem(TipoMensagem::Informacao, TITULO_AVISO, MSG_CNPJ_CONTRIBUINTE);
+        return false;
+    }
+    if (ExclusoesAcimaDosServicos(d)) {
+        ui.mensagem(TipoMensagem::Informacao, TITULO_AVISO, MSG_EXCLUSOES_ACIMA);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace kov

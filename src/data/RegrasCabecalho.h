@@ -12,6 +12,9 @@
 
 namespace kov {
 
+class Interacao;
+namespace fb { class Conexao; }
+
 // Regimes da lista do cabeçalho, na ordem da tabela: 2007 e de 2009 em diante, 1 e 2;
 // 2008, 1, 2 e 4; antes de 2007 (ou ano que não é número), todos.
 std::vector<LinhaRegime> RegimesDoAnoBase(const std::vector<LinhaRegime>& todos, int anoBase);
@@ -69,6 +72,13 @@ std::string MensagemBaixaComMudanca(const std::string& clicada, const std::strin
 bool ExclusoesAcimaDosServicos(const Declaracao& d);
 extern const char* const MSG_EXCLUSOES_ACIMA;
 extern const char* const MSG_CNPJ_CONTRIBUINTE;
+// Título das caixas de aviso que não têm título próprio: o nome do programa.
+extern const char* const TITULO_AVISO;
+
+// As recusas da gravação do editor, na ordem: o ano corrente (caixa "Inconsistência"), o
+// cabeçalho (ValidarDocumento, com o conflito de período), o CNPJ do contribuinte e as
+// exclusões acima dos serviços. Falso na primeira recusa, já dita pela ui.
+bool ConferirAntesDeGravar(fb::Conexao& c, const Declaracao& d, int anoBase, int anoCorrente, Interacao& ui);
 
 // Linhas de outras entradas marcadas como de municípios anteriores (MUDANCAMUNICIPIO 'S').
 bool TemValoresDeMunicipioAnterior(const Declaracao& d);

@@ -43,8 +43,6 @@ std::optional<int> inteiro(const fb::Valor& v) {
 const char* const MSG_CANCELAMENTO =
     "Confirma cancelamento de todas as alterações, \r\nque ainda não foram enviadas para a base de dados ?";
 const char* const MSG_ZERAR_ANTERIORES = "Existe(m) valor(es) para município(s) anterior(es). Deseja zerar?";
-// Caixas de aviso sem título próprio levam o nome do programa
-const char* const TITULO_AVISO = "KOV";
 
 QLineEdit* campoMostrado(QWidget* pai, const char* campo, const char* objeto) {
     auto* e = new QLineEdit(pai);
@@ -567,16 +565,7 @@ bool TFormEdicaoDocumentos::gravar() {
         verificarConversoes();
         const Declaracao& d = *cds->agregado();
         // 2. a 5. As recusas do cabeçalho, do CNPJ e das exclusões, com as suas mensagens
-        if (recusaAnoCorrente()) throw Abortar();
-        if (!ValidarDocumento(dm().MainConnection, d, ui())) throw Abortar();
-        if (Aparar(d.CNPJ_CONTRIBUINTE).empty()) {
-            ui().mensagem(TipoMensagem::Informacao, TITULO_AVISO, MSG_CNPJ_CONTRIBUINTE);
-            throw Abortar();
-        }
-        if (ExclusoesAcimaDosServicos(d)) {
-            ui().mensagem(TipoMensagem::Informacao, TITULO_AVISO, MSG_EXCLUSOES_ACIMA);
-            throw Abortar();
-        }
+        if (!ConferirAntesDeGravar(dm().MainConnection, d, anoBase_, anoCorrente_, ui())) throw Abortar();
         verificarObrigatorios();
         // 6. e 7. Postada e aplicada pela gravação da declaração (KOV, limpeza e totais)
         cds->postar();
