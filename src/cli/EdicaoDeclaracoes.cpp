@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "cli/Comum.h"
+#include "data/AnoAnterior.h"
 #include "data/Cadastros.h"
 #include "data/Consistencia.h"
 #include "data/Parametros.h"
@@ -311,6 +312,60 @@ int excluirVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c)
     });
 }
 
+// Declarações do ano base a partir das do ano anterior, uma linha por contribuinte.
+int trazerVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
+    const bool todos = a.size() == 1 && a[0] == "--todos";
+    if (a.empty() || (!todos && std::any_of(a.begin(), a.end(), [](const std::string& x) { return x.rfind("--", 0) == 0; })))
+        return usoIncorreto(v, c);
+    return comModulo(c, [&](Tdm& dm, InteracaoCli&) {
+        std::string ano;
+        if (!anoBaseGravado(dm, c, ano)) return 1;
+        std::vector<int> ids;
+        size_t puladas = 0, falhas = 0;
+        if (todos) {
+            for (const auto& x : CandidatosDoAnoAnterior(dm)) ids.push_back(x.CONTRIBUINTE_ID);
+            if (ids.empty()) {
+                c.out << "Nenhum contribuinte com declaração em " << AnoComoInteiro(ano) - 1
+                      << " e sem declaração no ano base " << ano << ".\n";
+                return 0;
+            }
+        } else {
+            const auto cadastro = ListarContribuintes(dm.MainConnection);
+            for (const auto& ie : a) {
+                auto it = std::find_if(cadastro.begin(), cadastro.end(), [&](const LinhaListaContribuinte& l) {
+                    return !semMascara(ie).empty() && semMascara(l.c.INSCESTADUAL) == semMascara(ie);
+                });
+                if (it != cadastro.end()) {
+                    ids.push_back(it->c.CONTRIBUINTE_ID);
+                    continue;
+                }
+                c.out << campoLista(ie) << "\t\tpulada\tContribuinte não cadastrado.\n";
+                ++puladas;
+                ++falhas;
+            }
+        }
+        const bool terminal = c.terminal;
+        const auto resultados = TrazerDoAnoAnterior(dm, ids, [&](size_t feitos, size_t total) {
+            if (terminal && total > 1) c.err << "\r" << feitos << " de " << total << (feitos == total ? "\n" : "") << std::flush;
+        });
+        size_t criadas = 0;
+        for (const auto& r : resultados) {
+            c.out << campoLista(r.INSCESTADUAL) << '\t' << campoLista(r.RAZAOSOCIAL) << '\t';
+            if (r.chave) {
+                c.out << "criada\t" << *r.chave << '\t' << (r.consistente ? "Consistente" : "Inconsistente") << "\n";
+                ++criadas;
+            } else {
+                c.out << "pulada\t" << campoLista(r.motivo) << "\n";
+                ++puladas;
+                if (!r.jaTinha) ++falhas;
+            }
+        }
+        c.out << plural(criadas, "declaração criada", "declarações criadas") << ", "
+              << plural(puladas, "pulada", "puladas") << ".\n";
+        return falhas > 0 ? 1 : 0;
+    });
+}
+
 }  // namespace
 
 void verbosEdicaoDeclaracoes(std::vector<Verbo>& v) {
@@ -331,6 +386,17 @@ void verbosEdicaoDeclaracoes(std::vector<Verbo>& v) {
                  "(TABELA.COLUNA e DETALHAMENTOES.TIPO.COLUNA, só os informados), as linhas da GI por UF e\n"
                  "as outras entradas por município, separados por tabulação.",
                  mostrarVerbo});
+    v.push_back({"declaracoes", "trazer-ano-anterior", "--todos | INSCRICAO...",
+                 "Cria as declarações do ano base a partir das do ano anterior: para cada contribuinte (com\n"
+                 "--todos, os que têm declaração no ano anterior e nenhuma no ano base), uma declaração de\n"
+                 "janeiro a dezembro com o regime, o município, a escrita contábil e a apuração da última\n"
+                 "declaração do ano anterior (a de maior mês final), CNAE e tipo do cadastro de hoje, e o\n"
+                 "estoque inicial igual ao estoque final dela; as outras figuras ficam vazias. Gravada e\n"
+                 "consistida como no editor; as recusas das regras pulam o contribuinte com a mensagem.\n"
+                 "Uma linha por contribuinte: inscrição, razão social, \"criada\" com a chave e a situação da\n"
+                 "consistência, ou \"pulada\" com o motivo; um resumo no fim. Saída 1 quando algum foi pulado\n"
+                 "por outro motivo que não o de já ter declaração no ano base.",
+                 trazerVerbo});
     v.push_back({"declaracoes", "excluir", "N...",
                  "Exclui as declarações de chave N com todas as suas seções.\n"
                  "Uma linha por declaração excluída; saída 1 quando alguma não pôde ser excluída.",

@@ -170,3 +170,34 @@ TEST_F(CliEdicao, TrocaDeGrupoDeRegimeApagaAsFiguras) {
     EXPECT_EQ(mostrar(chave, "DOCUMENTO.TIPORECOLHIMENTO_ID"),
               std::vector<std::string>{"DOCUMENTO.TIPORECOLHIMENTO_ID\t0"});
 }
+
+TEST_F(CliEdicao, TrazAsDeclaracoesDoAnoAnterior) {
+    ASSERT_EQ(teste::rodar(cli, {"parametro", "ANOEXERCICIO", "2015"}).codigo, 0);
+    ASSERT_EQ(kov({"criar", "1234567890107", "--regime", "2", "--valor", "ESTOQUE.FIMTRIBUTADOS=300"}).codigo, 0);
+    ASSERT_EQ(teste::rodar(cli, {"parametro", "ANOEXERCICIO", "2016"}).codigo, 0);
+
+    auto r = kov({"trazer-ano-anterior", "--todos"});
+    ASSERT_EQ(r.codigo, 0) << r.erros;
+    auto l = linhas(r.saida);
+    ASSERT_EQ(l.size(), 2u) << r.saida;
+    EXPECT_EQ(l[0].rfind("1234567890107\tMercado Boa Vista\tcriada\t", 0), 0u) << l[0];
+    EXPECT_EQ(l[1], "1 declaração criada, 0 puladas.");
+    const int chave = std::stoi(l[0].substr(l[0].find("criada\t") + 7));
+    EXPECT_EQ(mostrar(chave, "ESTOQUE.INITRIBUTADOS"), std::vector<std::string>{"ESTOQUE.INITRIBUTADOS\t300,00"});
+    EXPECT_EQ(mostrar(chave, "DOCUMENTO.REGIME_ID"), std::vector<std::string>{"DOCUMENTO.REGIME_ID\t2"});
+
+    // De novo: nada a trazer; pedir quem já tem não é falha, uma inscrição desconhecida é
+    r = kov({"trazer-ano-anterior", "--todos"});
+    EXPECT_EQ(r.codigo, 0);
+    EXPECT_EQ(r.saida, "Nenhum contribuinte com declaração em 2015 e sem declaração no ano base 2016.\n");
+    r = kov({"trazer-ano-anterior", "1234567890107"});
+    EXPECT_EQ(r.codigo, 0) << r.saida;
+    r = kov({"trazer-ano-anterior", "1234567890107", "5555555555555"});
+    EXPECT_EQ(r.codigo, 1);
+    EXPECT_EQ(linhas(r.saida),
+              (std::vector<std::string>{"5555555555555\t\tpulada\tContribuinte não cadastrado.",
+                                        "1234567890107\tMercado Boa Vista\tpulada\tJá tem declaração no ano base 2016.",
+                                        "0 declarações criadas, 2 puladas."}));
+    EXPECT_EQ(linhas(kov({"listar"}).saida).size(), 1u);
+    EXPECT_EQ(kov({"trazer-ano-anterior"}).codigo, 2);
+}
