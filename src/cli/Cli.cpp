@@ -19,6 +19,7 @@ const std::vector<Verbo>& verbos() {
         verbosCadastros(v);
         verbosDeclaracoes(v);
         verbosEdicaoDeclaracoes(v);
+        verbosRelatorios(v);
         verbosArquivos(v);
         verbosReferencias(v);
         return v;

@@ -99,6 +99,7 @@ void verbosBase(std::vector<Verbo>& v);
 void verbosCadastros(std::vector<Verbo>& v);
 void verbosDeclaracoes(std::vector<Verbo>& v);
 void verbosEdicaoDeclaracoes(std::vector<Verbo>& v);
+void verbosRelatorios(std::vector<Verbo>& v);
 void verbosArquivos(std::vector<Verbo>& v);
 void verbosReferencias(std::vector<Verbo>& v);
 

@@ -297,15 +297,20 @@ std::vector<Responsavel> ListarResponsaveis(fb::Conexao& c) {
     return v;
 }
 
+std::optional<Responsavel> LerResponsavel(fb::Transacao& tr, int id) {
+    fb::Comando q(tr, "SELECT " + ListaColunas<Responsavel>() + " FROM RESPONSAVEL WHERE RESPONSAVEL_ID = :ID");
+    q.param("ID", id);
+    if (!q.proximo()) return std::nullopt;
+    return LerLinha<Responsavel>(q);
+}
+
 Responsavel CarregarResponsavel(fb::Conexao& c, int id) {
     if (id == 0) throw ErroSistema(MSG_RESPONSAVEL_NAO_ATRIBUIDO);
     auto tr = fb::Transacao::leitura(c);
-    fb::Comando q(tr, "SELECT " + ListaColunas<Responsavel>() + " FROM RESPONSAVEL WHERE RESPONSAVEL_ID = :ID");
-    q.param("ID", id);
-    if (!q.proximo()) throw ErroSistema("Responsável " + std::to_string(id) + " não encontrado.");
-    Responsavel r = LerLinha<Responsavel>(q);
+    auto r = LerResponsavel(tr, id);
+    if (!r) throw ErroSistema("Responsável " + std::to_string(id) + " não encontrado.");
     tr.commit();
-    return r;
+    return *r;
 }
 
 Responsavel NovoResponsavel() { return Responsavel{}; }

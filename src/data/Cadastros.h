@@ -74,6 +74,8 @@ std::vector<Responsavel> ListarResponsaveis(fb::Conexao& c);
 // Levanta ErroSistema quando a chave não existe, e também para a linha 0, que não se edita.
 Responsavel CarregarResponsavel(fb::Conexao& c, int responsavelId);
 Responsavel NovoResponsavel();
+// A linha do responsável pela chave, também a 0 ("Não atribuído"), ou nada.
+std::optional<Responsavel> LerResponsavel(fb::Transacao& tr, int responsavelId);
 
 // Validação de um campo de responsável (DDD, TELEFONE, EMAIL); outros campos passam.
 void ValidarCampoResponsavel(const std::string& campo, const std::string& valor);
