@@ -69,6 +69,14 @@ bool arquivosExistem(const std::vector<std::string>& arquivos, Contexto& c) {
     return todos;
 }
 
+bool criarPasta(const std::string& pasta, Contexto& c) {
+    std::error_code ec;
+    std::filesystem::create_directories(pasta, ec);
+    if (std::filesystem::is_directory(pasta, ec)) return true;
+    c.err << "Não foi possível criar a pasta " << pasta << ".\n";
+    return false;
+}
+
 bool inteiroPositivo(const std::string& s, int& n) {
     if (s.empty() || s.size() > 9 || s.find_first_not_of("0123456789") != std::string::npos) return false;
     n = std::stoi(s);

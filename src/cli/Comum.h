@@ -66,6 +66,9 @@ std::string plural(size_t n, const char* singular, const char* plural);
 // Falso (e a mensagem "Arquivo não encontrado: ...") quando algum arquivo pedido não existe.
 bool arquivosExistem(const std::vector<std::string>& arquivos, Contexto& c);
 
+// Cria a pasta de saída com as que faltarem; falso (e a mensagem) quando não consegue.
+bool criarPasta(const std::string& pasta, Contexto& c);
+
 // Número inteiro positivo de até 9 dígitos.
 bool inteiroPositivo(const std::string& s, int& n);
 

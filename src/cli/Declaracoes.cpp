@@ -134,12 +134,7 @@ int gerarVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
     }
     if (chaves.empty()) return usoIncorreto(v, c, "Nenhuma declaração informada.");
     if (pasta.empty()) return usoIncorreto(v, c, "Pasta não informada (--pasta PASTA).");
-    std::error_code ec;
-    std::filesystem::create_directories(pasta, ec);
-    if (!std::filesystem::is_directory(pasta, ec)) {
-        c.err << "Não foi possível criar a pasta " << pasta << ".\n";
-        return 1;
-    }
+    if (!criarPasta(pasta, c)) return 1;
     InteracaoCli ui(c.err);
     Tdm dm(ui, c.dir);
     if (!abrirModulo(dm, ui)) return 1;

@@ -660,6 +660,18 @@ std::optional<Relatorio> GI(const DadosImpressao& dd, const QDateTime& momento) 
         return b;
     };
 
+    // A linha "Total" de uma lista. Sem linhas, a soma agrupada não tem linha: o total sai
+    // só com o rótulo.
+    auto linhaTotal = [](double x0, double largura, bool vazia, const std::vector<Dinheiro>& totais, double folga) {
+        Bloco tot;
+        tot.traco();
+        tot.rotulo(0, x0, QStringLiteral("Total"));
+        if (!vazia)
+            for (size_t i = 0; i < totais.size(); ++i) tot.b.valor(x0 + i * largura, tot.y, largura, totais[i], Rotulo);
+        tot.proxima();
+        return tot.fechar(folga);
+    };
+
     // Entradas
     constexpr double X0E = 16, LE = 34.8;
     Bloco e;
@@ -672,19 +684,9 @@ std::optional<Relatorio> GI(const DadosImpressao& dd, const QDateTime& momento) 
     for (const auto& l : porUF(dd.d.giEntrada))
         r.detalhe(linhaValores(0, q(l.UF_ID), X0E, LE,
                                {l.VALORCONTABIL, l.BASECALCULO, l.OUTRASENTRADAS, l.STPETROLEO, l.STOUTROS}, false));
-    {
-        // Sem linhas, a soma agrupada não tem linha: o total sai só com o rótulo.
-        Bloco tot;
-        tot.traco();
-        tot.rotulo(0, X0E, QStringLiteral("Total"));
-        if (!dd.d.giEntrada.empty()) {
-            const SomasGIEntrada s = SomarGIEntrada(dd.d.giEntrada);
-            const std::array<Dinheiro, 5> vs = {s.agTotalVC, s.agTotalBC, s.agTotalOE, s.agTotalSP, s.agTotalSO};
-            for (size_t i = 0; i < vs.size(); ++i) tot.b.valor(X0E + i * LE, tot.y, LE, vs[i], Rotulo);
-        }
-        tot.proxima();
-        r.detalhe(tot.fechar(5));
-    }
+    const SomasGIEntrada se = SomarGIEntrada(dd.d.giEntrada);
+    r.detalhe(linhaTotal(X0E, LE, dd.d.giEntrada.empty(),
+                         {se.agTotalVC, se.agTotalBC, se.agTotalOE, se.agTotalSP, se.agTotalSO}, 5));
 
     // Saídas
     constexpr double X0S = 14, LS = 29.3;
@@ -704,19 +706,9 @@ std::optional<Relatorio> GI(const DadosImpressao& dd, const QDateTime& momento) 
                                {l.VALORCONTABILCONT, l.VALORCONTABILNAOCONT, l.BASECALCULOCONT, l.BASECALCULONAOCONT,
                                 l.OUTRASSAIDAS, l.SUBSTTRIBUTARIA},
                                false));
-    {
-        Bloco tot;
-        tot.traco();
-        tot.rotulo(0, X0S, QStringLiteral("Total"));
-        if (!dd.d.giSaidas.empty()) {
-            const SomasGISaidas so = SomarGISaidas(dd.d.giSaidas);
-            const std::array<Dinheiro, 6> vs = {so.agTotalVCC, so.agTotalVCNC, so.agTotalBCC,
-                                                so.agTotalBCNC, so.agTotalOS, so.agTotalST};
-            for (size_t i = 0; i < vs.size(); ++i) tot.b.valor(X0S + i * LS, tot.y, LS, vs[i], Rotulo);
-        }
-        tot.proxima();
-        r.detalhe(tot.fechar(2));
-    }
+    const SomasGISaidas so = SomarGISaidas(dd.d.giSaidas);
+    r.detalhe(linhaTotal(X0S, LS, dd.d.giSaidas.empty(),
+                         {so.agTotalVCC, so.agTotalVCNC, so.agTotalBCC, so.agTotalBCNC, so.agTotalOS, so.agTotalST}, 2));
     return r;
 }
 

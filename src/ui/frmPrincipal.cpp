@@ -22,6 +22,7 @@
 #include "ui/Eventos.h"
 #include "ui/Parametros.h"
 #include "ui/QuadroMensagens.h"
+#include "ui/frmFiltros.h"
 #include "ui/frmVContribuintes.h"
 #include "ui/frmVDocumentos.h"
 #include "ui/frmVResponsaveis.h"
@@ -102,6 +103,17 @@ QAction* TFormPrincipal::criarAcao(const char* nome, const QString& texto, const
     return a;
 }
 
+void TFormPrincipal::abrirRelatorios() {
+    TFormFiltros* tela = nullptr;
+    try {
+        tela = new TFormFiltros(dm_, this);
+    } catch (const std::exception& ex) {
+        dm_.ui().erro(ex.what());
+        return;
+    }
+    tela->exec();  // destruída ao fechar
+}
+
 void TFormPrincipal::criarMenus() {
     actCadastroContribuintes = criarAcao("actCadastroContribuintes", QStringLiteral("&Contribuintes"),
                                          QStringLiteral("Cadastro de Contribuintes"), true);
@@ -122,7 +134,7 @@ void TFormPrincipal::criarMenus() {
                            false);
     actParametros = criarAcao("actParametros", QStringLiteral("&Parâmetros"), QStringLiteral("Parâmetros do Sistema"),
                               true);
-    actRelatorios = criarAcao("actRelatorios", QStringLiteral("Relatórios"), {}, false);
+    actRelatorios = criarAcao("actRelatorios", QStringLiteral("Relatórios"), {}, true);
     actPrintReciboComputador = criarAcao("actPrintReciboComputador", QStringLiteral("do &Computador"), {}, false);
     actPrintReciboDisquete = criarAcao("actPrintReciboDisquete", QStringLiteral("do &Disquete"), {}, false);
     actAjuda = criarAcao("actAjuda", QStringLiteral("&Conteúdo"), QStringLiteral("Ajuda"), true);
@@ -133,6 +145,7 @@ void TFormPrincipal::criarMenus() {
     connect(actCadastroResponsaveis, &QAction::triggered, this,
             [this] { abrirLista<TFormVisaoResponsaveis>(dm_, this); });
     connect(actCadastroDocumentos, &QAction::triggered, this, [this] { abrirLista<TFormVisaoDocumentos>(dm_, this); });
+    connect(actRelatorios, &QAction::triggered, this, &TFormPrincipal::abrirRelatorios);
     connect(actSair, &QAction::triggered, this, &TFormPrincipal::sair);
     connect(actParametros, &QAction::triggered, this, &TFormPrincipal::abrirParametros);
     connect(actAjuda, &QAction::triggered, this, &TFormPrincipal::abrirAjuda);

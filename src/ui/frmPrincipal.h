@@ -41,6 +41,8 @@ public slots:
     void atualizarRelogio();
     void sair();
     void abrirParametros();
+    // Impressões > Relatórios: a seleção de impressão TFormFiltros.
+    void abrirRelatorios();
     void abrirAjuda();
     void mostrarSobre();
 

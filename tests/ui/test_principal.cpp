@@ -127,7 +127,7 @@ TEST(FormPrincipal, MenusBotoesDicasEComandosHabilitados) {
         {"actBackup", "&Cópia de Segurança", "Gera cópia de segurança", false},
         {"actRestore", "&Restauração", "Restaura cópia de segurança", false},
         {"actParametros", "&Parâmetros", "Parâmetros do Sistema", true},
-        {"actRelatorios", "Relatórios", "", false},
+        {"actRelatorios", "Relatórios", "", true},
         {"actPrintReciboComputador", "do &Computador", "", false},
         {"actPrintReciboDisquete", "do &Disquete", "", false},
         {"actAjuda", "&Conteúdo", "Ajuda", true},
