@@ -15,6 +15,10 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QDir>
+#include <QGuiApplication>
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -246,8 +250,9 @@ void VisualizarRelatorio(const relatorios::Relatorio& r, QWidget* pai) {
         QObject::connect(salvar, &QAction::triggered, &dlg, [&r, &dlg] {
             QString nome = r.tituloTrabalho();
             nome.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9À-ÿ -]")), QStringLiteral("_"));
+            const QString pasta = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
             const QString arquivo = QFileDialog::getSaveFileName(&dlg, QStringLiteral("Salvar PDF"),
-                                                                 nome + QStringLiteral(".pdf"),
+                                                                 QDir(pasta).filePath(nome + QStringLiteral(".pdf")),
                                                                  QStringLiteral("PDF (*.pdf)"));
             if (arquivo.isEmpty()) return;
             try {
@@ -256,6 +261,11 @@ void VisualizarRelatorio(const relatorios::Relatorio& r, QWidget* pai) {
                 InteracaoGui(&dlg).erro(ex.what());
             }
         });
+    }
+    // Grande o bastante para ler a página inteira
+    if (const QScreen* tela = (pai ? pai->screen() : QGuiApplication::primaryScreen())) {
+        const QRect area = tela->availableGeometry();
+        dlg.resize(area.width() * 8 / 10, area.height() * 9 / 10);
     }
     dlg.exec();
 }

@@ -1,0 +1,54 @@
+// O motor de relatório e a moldura TscrPdrReport: paginação, título só na primeira página,
+// rodapé com a versão e a página em todas, parágrafo com quebra de linhas e a falha ao gravar.
+#include <gtest/gtest.h>
+
+#include "apoio/BaseTeste.h"
+#include "reports/ApoioFormularios.h"
+#include "reports/pdrReport.h"
+
+using namespace kov;
+using namespace kov::relatorios;
+using teste::Contar;
+
+TEST(MotorRelatorio, MolduraPaginacaoEParagrafo) {
+    teste::garantirAplicacaoGui();
+    TscrPdrReport frame(QStringLiteral("Recibo"), QStringLiteral("Recibo de Transmissão do Arquivo"),
+                        QStringLiteral("7.07.10"), QDateTime(QDate(2027, 1, 2), QTime(8, 5, 9)));
+    Relatorio& r = frame.QuickRep1();
+    QString longo;
+    for (int i = 1; i <= 120; ++i) longo += QStringLiteral("palavra%1 ").arg(i);
+    Banda p;
+    const double h = p.paragrafo(0, 0, LarguraUtil, longo);
+    EXPECT_GT(h, 3 * AlturaLinha(Fonte{}));  // quebrou em várias linhas
+    r.detalhe(std::move(p));
+    for (int i = 1; i <= 80; ++i) {
+        Banda b;
+        b.texto(0, 0, 60, QStringLiteral("linha %1").arg(i));
+        b.valor(100, 0, 40, Dinheiro::deReais(i * 1000));
+        r.detalhe(std::move(b));
+    }
+    ASSERT_GE(r.paginas(), 2);
+    const std::string t = teste::TextoDoPdf(r);
+    EXPECT_EQ(Contar(t, "Recibo de Transmissão do Arquivo"), 1u);  // título só na primeira página
+    EXPECT_EQ(Contar(t, NomeAdministracao), 1u);
+    EXPECT_NE(t.find("Tessiva"), std::string::npos);
+    EXPECT_EQ(Contar(t, "KOV 7.07.10"), static_cast<size_t>(r.paginas()));
+    EXPECT_EQ(Contar(t, "02/01/2027 08:05:09"), static_cast<size_t>(r.paginas()));
+    EXPECT_NE(t.find(QStringLiteral("Página %1 de %1").arg(r.paginas()).toStdString()), std::string::npos);
+    EXPECT_NE(t.find("palavra120"), std::string::npos);
+    // Nenhuma linha perdida na quebra de página, cada uma uma vez
+    for (int i : {1, 40, 80}) EXPECT_EQ(Contar(t, "linha " + std::to_string(i) + " "), 1u) << i;
+    EXPECT_NE(t.find("80.000"), std::string::npos);
+    // Nenhuma banda passa do rodapé: a última linha da primeira página acaba antes dele
+    const std::string p1 = r.textoDaPagina(0).toStdString();
+    EXPECT_EQ(p1.find("KOV 7.07.10"), std::string::npos);
+
+    teste::PastaTemporaria pasta;
+    const std::string ruim = (pasta.caminho() / "nao-existe" / "x.pdf").string();
+    try {
+        r.gravarPdf(ruim);
+        ADD_FAILURE() << "gravou numa pasta que não existe";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find(ruim), std::string::npos) << e.what();
+    }
+}
