@@ -567,21 +567,25 @@ Banda BlocoTotalOperacoes(const DadosImpressao& dd) {
     return k.fechar(4);
 }
 
-std::vector<Banda> BlocoMudancaKov(const DadosImpressao& dd) {
+// "Mudança Município:" e a lista dos municípios de mudança, com os títulos das colunas
+// repetidos nas páginas em que a lista continua.
+void BlocoMudancaKov(const DadosImpressao& dd, Relatorio& r) {
     std::vector<const DetalhamentoEntrada*> linhas;
     if (dd.d.doc.MUDANCAMUNICIPIO == "S")
         for (const auto& l : dd.d.detalhamentoEntrada)
             if (l.MUDANCAMUNICIPIO == "S") linhas.push_back(&l);
-    std::vector<Banda> bandas;
     Bloco k;
     k.titulo(QStringLiteral("Mudança Município:"));
-    if (!linhas.empty()) {
-        k.texto(4, 40, QStringLiteral("MUNICÍPIO"), Rotulo);
-        k.texto(4 + LarguraTexto(QString(20, QLatin1Char('M')), Mono(9)), LarguraTexto(QString(27, QLatin1Char('M')), Mono(9)),
-                QStringLiteral("VALOR"), Rotulo, Alinhamento::Direita);
-        k.proxima();
-    }
-    bandas.push_back(k.fechar(0.5));
+    r.detalhe(k.fechar(0.5));
+    if (linhas.empty()) return;  // sem linhas, sem os títulos das colunas
+    Banda titulos;
+    titulos.texto(4, 0, 40, QStringLiteral("MUNICÍPIO"), Rotulo);
+    titulos.texto(4 + LarguraTexto(QString(20, QLatin1Char('M')), Mono(9)), 0,
+                  LarguraTexto(QString(27, QLatin1Char('M')), Mono(9)), QStringLiteral("VALOR"), Rotulo,
+                  Alinhamento::Direita);
+    titulos.definirAltura(Passo);
+    r.detalhe(titulos);
+    r.repetirNoTopo(titulos);
     for (const DetalhamentoEntrada* l : linhas) {
         Banda b;
         b.texto(4, 0, 180,
@@ -589,9 +593,9 @@ std::vector<Banda> BlocoMudancaKov(const DadosImpressao& dd) {
                     completarEsquerda(Valor(v(l->VALORMUDANCA)), 27),
                 Mono(9));
         b.definirAltura(Passo);
-        bandas.push_back(std::move(b));
+        r.detalhe(std::move(b));
     }
-    return bandas;
+    r.pararDeRepetir();
 }
 
 // --- Outras entradas --------------------------------------------------------------------
@@ -608,12 +612,16 @@ std::optional<Relatorio> OutrasEntradas(const DadosImpressao& dd, const QDateTim
     g.campo(0, QStringLiteral("Contribuinte:"),
             q(dd.contribuinte.INSCESTADUAL) + QStringLiteral(" - ") + q(dd.contribuinte.RAZAOSOCIAL), 160);
     g.proxima(Passo + 1);
-    g.rotulo(0, 120, QStringLiteral("Município"));
-    g.rotulo(140, 50, QStringLiteral("Valor (R$)"), Alinhamento::Direita);
-    g.proxima();
-    g.traco();
     *anoGrupo = ano(dd.d.doc);
-    r.cabecalhoGrupo(g.fechar(0.5), true);
+    r.cabecalhoGrupo(g.fechar(0), true);
+    Bloco colunas;
+    colunas.rotulo(0, 120, QStringLiteral("Município"));
+    colunas.rotulo(140, 50, QStringLiteral("Valor (R$)"), Alinhamento::Direita);
+    colunas.proxima();
+    colunas.traco();
+    const Banda titulos = colunas.fechar(0.5);
+    r.detalhe(titulos);
+    r.repetirNoTopo(titulos);
     Dinheiro total;
     for (const auto& l : dd.d.detalhamentoEntrada) {
         Banda b;
@@ -624,6 +632,7 @@ std::optional<Relatorio> OutrasEntradas(const DadosImpressao& dd, const QDateTim
         r.detalhe(std::move(b));
         total += v(l.VALOR);
     }
+    r.pararDeRepetir();
     Bloco t;
     t.traco();
     t.rotulo(0, 60, QStringLiteral("Totalização:"));
@@ -680,10 +689,13 @@ std::optional<Relatorio> GI(const DadosImpressao& dd, const QDateTime& momento) 
     const std::array<const char*, 5> cabE = {"Valor contábil", "Base de cálculo", "Outras", "ST Petróleo", "ST Outros"};
     for (size_t i = 0; i < cabE.size(); ++i) e.rotulo(X0E + i * LE, LE, q(cabE[i]), Alinhamento::Direita);
     e.proxima();
-    r.detalhe(e.fechar(0.5));
+    const Banda titulosE = e.fechar(0.5);
+    r.detalhe(titulosE);
+    r.repetirNoTopo(titulosE);
     for (const auto& l : porUF(dd.d.giEntrada))
         r.detalhe(linhaValores(0, q(l.UF_ID), X0E, LE,
                                {l.VALORCONTABIL, l.BASECALCULO, l.OUTRASENTRADAS, l.STPETROLEO, l.STOUTROS}, false));
+    r.pararDeRepetir();
     const SomasGIEntrada se = SomarGIEntrada(dd.d.giEntrada);
     r.detalhe(linhaTotal(X0E, LE, dd.d.giEntrada.empty(),
                          {se.agTotalVC, se.agTotalBC, se.agTotalOE, se.agTotalSP, se.agTotalSO}, 5));
@@ -700,12 +712,15 @@ std::optional<Relatorio> GI(const DadosImpressao& dd, const QDateTime& momento) 
                                              "N. Contribuinte", "Outras", "ICMS p/ ST"};
     for (size_t i = 0; i < cabS.size(); ++i) s.rotulo(X0S + i * LS, LS, q(cabS[i]), Alinhamento::Direita);
     s.proxima();
-    r.detalhe(s.fechar(0.5));
+    const Banda titulosS = s.fechar(0.5);
+    r.detalhe(titulosS);
+    r.repetirNoTopo(titulosS);
     for (const auto& l : porUF(dd.d.giSaidas))
         r.detalhe(linhaValores(0, q(l.UF_ID), X0S, LS,
                                {l.VALORCONTABILCONT, l.VALORCONTABILNAOCONT, l.BASECALCULOCONT, l.BASECALCULONAOCONT,
                                 l.OUTRASSAIDAS, l.SUBSTTRIBUTARIA},
                                false));
+    r.pararDeRepetir();
     const SomasGISaidas so = SomarGISaidas(dd.d.giSaidas);
     r.detalhe(linhaTotal(X0S, LS, dd.d.giSaidas.empty(),
                          {so.agTotalVCC, so.agTotalVCNC, so.agTotalBCC, so.agTotalBCNC, so.agTotalOS, so.agTotalST}, 2));
@@ -762,7 +777,7 @@ std::optional<Relatorio> TForm_imp_Kov(const DadosImpressao& dd, const QDateTime
     // DesabilitaCampos: sem o bloco do total das operações, a mudança de município sobe
     // para o lugar dele.
     if (!OcultaTotalOperacoes(dd.d.doc)) r.detalhe(BlocoTotalOperacoes(dd));
-    for (auto& b : BlocoMudancaKov(dd)) r.detalhe(std::move(b));
+    BlocoMudancaKov(dd, r);
     return r;
 }
 

@@ -183,6 +183,10 @@ void Relatorio::abrirPagina() {
         paginas_.back().bandas.push_back(Colocada{0, std::move(b)});
         y_ = h;
     }
+    if (repetir_) {
+        paginas_.back().bandas.push_back(Colocada{y_, *repetir_});
+        y_ += repetir_->altura();
+    }
 }
 
 void Relatorio::colocar(Banda b) {
@@ -200,6 +204,7 @@ void Relatorio::titulo(Banda b) { colocar(std::move(b)); }
 void Relatorio::detalhe(Banda b) { colocar(std::move(b)); }
 
 void Relatorio::cabecalhoGrupo(Banda b, bool novaPagina) {
+    repetir_.reset();
     if (novaPagina && aberta_ && !paginas_.back().soCabecalho) aberta_ = false;
     colocar(std::move(b));
 }

@@ -11,6 +11,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,11 @@ public:
     void cabecalhoGrupo(Banda b, bool novaPagina);
     // Termina a página atual; a próxima banda abre outra.
     void quebrarPagina();
+    // Banda repetida no alto de cada página aberta daqui em diante pelo fluxo (os títulos das
+    // colunas de uma lista que continua na página seguinte), até pararDeRepetir ou o próximo
+    // cabeçalho de grupo.
+    void repetirNoTopo(Banda b) { repetir_ = std::move(b); }
+    void pararDeRepetir() { repetir_.reset(); }
 
     int paginas() const { return static_cast<int>(paginas_.size()); }
     bool vazio() const { return paginas_.empty(); }
@@ -159,6 +165,7 @@ private:
     std::vector<Pagina> paginas_;
     double y_ = 0;
     bool aberta_ = false;
+    std::optional<Banda> repetir_;
 };
 
 }  // namespace kov::relatorios

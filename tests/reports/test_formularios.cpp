@@ -260,6 +260,9 @@ TEST_F(Formularios, OutrasEntradasCodigoTresDigitosEPaginas) {
     EXPECT_EQ(Contar(t, "\f"), static_cast<size_t>(r->paginas()));
     EXPECT_NE(t.find(QStringLiteral("Página %1 de %1").arg(r->paginas()).toStdString()), std::string::npos);
     EXPECT_NE(t.find("299"), std::string::npos);
+    // Os títulos das colunas em toda página em que a lista continua
+    EXPECT_EQ(Contar(t, "Valor (R$)"), static_cast<size_t>(r->paginas()));
+    EXPECT_EQ(Contar(t, "Contribuinte:"), 1u);
     EXPECT_NE(LinhaCom(t, "Totalização:").find("45.150"), std::string::npos);
 }
 
