@@ -2,6 +2,7 @@
 // formulário produzido.
 #include <QGuiApplication>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <set>
 
@@ -25,6 +26,10 @@ std::unique_ptr<QGuiApplication> aplicacaoSemTela() {
     static int argc = 1;
     static char nome[] = "kov-cli";
     static char* argv[] = {nome, nullptr};
+    // Avisos internos do Qt (pasta de execução, plataforma) não são mensagens do kov-cli
+    qInstallMessageHandler([](QtMsgType tipo, const QMessageLogContext&, const QString& texto) {
+        if (tipo == QtCriticalMsg || tipo == QtFatalMsg) std::cerr << texto.toStdString() << "\n";
+    });
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 

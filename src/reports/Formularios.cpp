@@ -135,7 +135,7 @@ Banda BlocoES(const DadosImpressao& dd, const DetalhamentoES& det, bool entradas
     const std::array<QString, 4> cab = {QStringLiteral("Valor Contábil"), QStringLiteral("Base de Cálculo"),
                                         QStringLiteral("ICMS"),
                                         entradas ? QStringLiteral("Op.Prest.S/Crédito") : QStringLiteral("Op.Prest.S/Débito")};
-    for (size_t i = 0; i < 4; ++i) k.rotulo(XColES[i], LColES, cab[i], Alinhamento::Direita);
+    for (size_t i = 0; i < 4; ++i) k.texto(XColES[i], LColES, cab[i], Negrito(8), Alinhamento::Direita);
     k.proxima();
     for (const auto& l : LinhasES) {
         // No bloco do exterior não há transferências: a linha seguinte sobe para o lugar dela
