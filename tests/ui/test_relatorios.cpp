@@ -5,16 +5,20 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QTableView>
 
 #include "apoio/Cadastro.h"
+#include "apoio/Processo.h"
 #include "data/Cadastros.h"
 #include "data/LinhasBanco.h"
 #include "data/RegrasDeclaracao.h"
 #include "data/fb/Transacao.h"
 #include "ui/ApoioUi.h"
 #include "ui/frmFiltros.h"
+#include "reports/pdrReport.h"
 #include "ui/frmPrincipal.h"
 
 using namespace kov;
@@ -154,4 +158,29 @@ TEST_F(Relatorios, ListaVaziaEJanelaPrincipal) {
     });
     principal.findChild<QAction*>("actRelatorios")->trigger();
     EXPECT_TRUE(abriu);
+}
+
+TEST(Visualizacao, SalvarPdfPelaPreVisualizacao) {
+    aplicacaoTeste();
+    PastaTemporaria pasta;
+    const QString destino = QString::fromStdString((pasta.caminho() / "salvo.pdf").string());
+    kov::relatorios::TscrPdrReport frame(QStringLiteral("Teste"), QStringLiteral("Título do teste"),
+                                         QStringLiteral("7.07.10"));
+    bool salvou = false;
+    quandoAparecer<QPrintPreviewDialog>([&](QPrintPreviewDialog* dlg) {
+        quandoAparecer<QFileDialog>([&](QFileDialog* fd) {
+            fd->selectFile(destino);
+            QMetaObject::invokeMethod(fd, "accept");
+        });
+        auto* salvar = dlg->findChild<QAction*>("actSalvarPdf");
+        ASSERT_NE(salvar, nullptr);
+        salvar->trigger();
+        salvou = true;
+        dlg->reject();
+    });
+    kov::ui::VisualizarRelatorio(frame.QuickRep1(), nullptr);
+    ASSERT_TRUE(salvou);
+    const auto r = rodar("/usr/bin/pdftotext", {destino.toStdString(), "-"});
+    EXPECT_NE(r.saida.find("Título do teste"), std::string::npos) << r.saida << r.erros;
+    EXPECT_NE(r.saida.find("KOV 7.07.10"), std::string::npos);
 }
