@@ -239,6 +239,144 @@ std::string ConjuntoDeclaracoes::chaveLinha(int linha) const {
 
 std::string ConjuntoDeclaracoes::chaveEdicao() const { return edicao_ ? std::to_string(edicao_->doc.DOCUMENTO_ID) : ""; }
 
+namespace {
+
+Campo calculadoValor(const char* nome, const char* rotulo = "") {
+    return Campo{nome, *rotulo ? rotulo : nome, EspecieColuna::Valor, false, true, {}};
+}
+
+template <class L>
+std::unique_ptr<ConjuntoDados> secaoCom(const char* nome, ConjuntoDeclaracoes& mestre, std::optional<L> Declaracao::*m,
+                                        std::vector<std::pair<const char*, Dinheiro (*)(const L&)>> calculados = {}) {
+    std::vector<typename ConjuntoSecao<L>::Consulta> cs;
+    for (const auto& [campo, f] : calculados)
+        cs.push_back({calculadoValor(campo), [f = f](const L& l) { return fb::Valor(f(l)); }});
+    return std::make_unique<ConjuntoSecao<L>>(nome, mestre, m, std::vector<DescricaoCampo>{}, std::move(cs));
+}
+
+}  // namespace
+
+ConjuntoDados& ConjuntoDeclaracoes::secao(SecaoFigura s) {
+    auto& c = secoes_[s];
+    if (c) return *c;
+    switch (s) {
+        case SecaoFigura::Estoque:
+            c = secaoCom<Estoque>("cdsEstoque", *this, &Declaracao::estoque,
+                                  {{"calcIniTotal", calcIniTotal}, {"calcFimTotal", calcFimTotal}});
+            break;
+        case SecaoFigura::Despesas:
+            c = secaoCom<DespesasOperacionais>("cdsDespesasOperacionais", *this, &Declaracao::despesas,
+                                               {{"calcTotal", calcTotal}});
+            break;
+        case SecaoFigura::Resultado:
+            c = secaoCom<ResultadoOperacional>("cdsResultadoOperacional", *this, &Declaracao::resultado,
+                                               {{"calcReceitaLiquida", calcReceitaLiquida},
+                                                {"calcLucroPrejuizo", calcLucroPrejuizo},
+                                                {"calcLucroPrejuizoOperacional", calcLucroPrejuizoOperacional}});
+            break;
+        case SecaoFigura::Entrada: c = secaoCom<Entrada>("cdsEntrada", *this, &Declaracao::entrada); break;
+        case SecaoFigura::Saida: c = secaoCom<Saida>("cdsSaida", *this, &Declaracao::saida); break;
+        case SecaoFigura::Kov:
+            c = secaoCom<Kov>("cdsKOV", *this, &Declaracao::kov,
+                              {{"calcTotalEntradas", calcTotalEntradas}, {"calcTotalKOV", calcTotalKOV}});
+            break;
+        case SecaoFigura::Exclusoes:
+            c = secaoCom<ExclusoesKov>("cdsExclusoesKOV", *this, &Declaracao::exclusoes,
+                                       {{"calcEntTotal", calcEntTotal}, {"calcSaiTotal", calcSaiTotal}});
+            break;
+    }
+    return *c;
+}
+
+namespace {
+
+// Linhas da GI: a consulta da UF ("SP - São Paulo") e a regra de gravação da linha.
+template <class L>
+std::unique_ptr<ConjuntoDados> conjuntoGI(Tdm& dm, ConjuntoDeclaracoes& mestre, const char* nome,
+                                          std::vector<L> Declaracao::*linhas,
+                                          void (*gravar)(Declaracao&, L&, std::optional<size_t>, Interacao&),
+                                          std::vector<DescricaoCampo> rotulos) {
+    auto ufs = std::make_shared<std::map<std::string, std::string>>();
+    for (const auto& uf : dm.ref.cdsUF) (*ufs)[uf.UF_ID] = UF_DESCRICAO(uf);
+    typename ConjuntoDetalhe<L>::Regras regras;
+    regras.linhas = linhas;
+    regras.nova = [](const Declaracao& d) {
+        L l{};
+        ZerarCampos(l);
+        l.DOCUMENTO_ID = d.doc.DOCUMENTO_ID;
+        return l;
+    };
+    regras.gravar = [&dm, gravar](Declaracao& d, L& l, std::optional<size_t> i) { gravar(d, l, i, dm.ui()); };
+    std::vector<typename ConjuntoDetalhe<L>::Consulta> consultas;
+    consultas.push_back({Campo{"DESCRICAO_UF", "UF", EspecieColuna::Texto, false, true, "UF_ID"},
+                         [ufs](const L& l) -> fb::Valor {
+                             const auto i = ufs->find(l.UF_ID);
+                             return i == ufs->end() ? fb::Valor() : fb::Valor(i->second);
+                         }});
+    return std::make_unique<ConjuntoDetalhe<L>>(nome, mestre, std::move(regras), rotulos, std::move(consultas));
+}
+
+}  // namespace
+
+ConjuntoDetalhe<GIEntrada>& ConjuntoDeclaracoes::giEntrada() {
+    if (!giEntrada_)
+        giEntrada_ = conjuntoGI<GIEntrada>(dm_, *this, "cdsGIEntrada", &Declaracao::giEntrada, GravarLinhaGIEntrada,
+                                           {{"UF_ID", "UF", false},
+                                            {"VALORCONTABIL", "Valor Contábil", false},
+                                            {"BASECALCULO", "Base de Cálculo", false},
+                                            {"OUTRASENTRADAS", "Outras Entradas", false},
+                                            {"STPETROLEO", "ST Petróleo", false},
+                                            {"STOUTROS", "ST Outros", false}});
+    return static_cast<ConjuntoDetalhe<GIEntrada>&>(*giEntrada_);
+}
+
+ConjuntoDetalhe<GISaidas>& ConjuntoDeclaracoes::giSaidas() {
+    if (!giSaidas_)
+        giSaidas_ = conjuntoGI<GISaidas>(dm_, *this, "cdsGISaidas", &Declaracao::giSaidas, GravarLinhaGISaidas,
+                                         {{"UF_ID", "UF", false},
+                                          {"VALORCONTABILCONT", "V. Contábil Contrib.", false},
+                                          {"VALORCONTABILNAOCONT", "V. Contábil N. Contrib.", false},
+                                          {"BASECALCULOCONT", "B. Cálculo Contrib.", false},
+                                          {"BASECALCULONAOCONT", "B. Cálculo N. Contrib.", false},
+                                          {"OUTRASSAIDAS", "Outras Saídas", false},
+                                          {"SUBSTTRIBUTARIA", "Substit. Tributária", false}});
+    return static_cast<ConjuntoDetalhe<GISaidas>&>(*giSaidas_);
+}
+
+ConjuntoDetalhe<DetalhamentoES>& ConjuntoDeclaracoes::detalhamentoES() {
+    if (!detalhamentoES_) {
+        ConjuntoDetalhe<DetalhamentoES>::Regras regras;
+        regras.linhas = &Declaracao::detalhamentoES;
+        regras.nova = [](const Declaracao& d) {
+            DetalhamentoES l{};
+            ZerarCampos(l);
+            l.DOCUMENTO_ID = d.doc.DOCUMENTO_ID;
+            return l;
+        };
+        // A linha gravada leva os seus totais, e os de ENTRADA e SAIDA são refeitos dela
+        regras.gravar = [](Declaracao& d, DetalhamentoES& l, std::optional<size_t> i) {
+            TotaisAntesDeGravar(l);
+            if (i) d.detalhamentoES.at(*i) = l;
+            else d.detalhamentoES.push_back(l);
+            TotalizarEntradasSaidas(d);
+        };
+        std::vector<ConjuntoDetalhe<DetalhamentoES>::Consulta> cs;
+        for (const CategoriaES& c : CategoriasES())
+            cs.push_back({calculadoValor(c.campoOPSICMS),
+                          [&c](const DetalhamentoES& l) { return fb::Valor(calcOPSICMS(l, c)); }});
+        const std::pair<const char*, Dinheiro (*)(const DetalhamentoES&)> subtotais[] = {
+            {"calcVCSubTotal", calcVCSubTotal},
+            {"calcBCSubTotal", calcBCSubTotal},
+            {"calcICMSSubTotal", calcICMSSubTotal},
+            {"calcOPSICMSSubTotal", calcOPSICMSSubTotal}};
+        for (const auto& [nome, f] : subtotais)
+            cs.push_back({calculadoValor(nome), [f = f](const DetalhamentoES& l) { return fb::Valor(f(l)); }});
+        detalhamentoES_ = std::make_unique<ConjuntoDetalhe<DetalhamentoES>>(
+            "cdsDetalhamentoES", *this, std::move(regras), std::vector<DescricaoCampo>{}, std::move(cs));
+    }
+    return static_cast<ConjuntoDetalhe<DetalhamentoES>&>(*detalhamentoES_);
+}
+
 ConjuntoDetalhe<DetalhamentoEntrada>& ConjuntoDeclaracoes::detalhamentoEntrada() {
     if (!detalhamentoEntrada_) detalhamentoEntrada_ = CriarDetalhamentoEntrada(dm_, *this);
     return static_cast<ConjuntoDetalhe<DetalhamentoEntrada>&>(*detalhamentoEntrada_);

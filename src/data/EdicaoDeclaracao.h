@@ -18,6 +18,7 @@
 #include "data/Declaracao.h"
 #include "data/Edicao.h"
 #include "data/RegrasDeclaracao.h"
+#include "data/RegrasFiguras.h"
 
 namespace kov {
 
@@ -48,6 +49,15 @@ public:
     // Os conjuntos das seções da declaração, criados na primeira vez e vivos enquanto ela:
     // as outras entradas por município (cdsDetalhamentoEntrada).
     ConjuntoDetalhe<DetalhamentoEntrada>& detalhamentoEntrada();
+    // As seções de uma linha das páginas das figuras (cdsEstoque, cdsEntrada...), com os seus
+    // campos calculados (calcIniTotal, calcTotal, calcEntTotal...).
+    ConjuntoDados& secao(SecaoFigura s);
+    // GI de entradas e de saídas (cdsGIEntrada, cdsGISaidas), com a consulta DESCRICAO_UF.
+    ConjuntoDetalhe<GIEntrada>& giEntrada();
+    ConjuntoDetalhe<GISaidas>& giSaidas();
+    // Detalhamento por tipo de operação (cdsDetalhamentoES), com as operações sem ICMS e os
+    // subtotais calculados; gravar uma linha refaz os totais de ENTRADA e SAIDA.
+    ConjuntoDetalhe<DetalhamentoES>& detalhamentoES();
 
 protected:
     int linhas() const override { return static_cast<int>(linhas_.size()); }
@@ -88,6 +98,8 @@ private:
     std::map<int, std::string> municipios_, regimes_, tipos_, status_;
     std::map<int, int> idMunicipio_;
     std::map<std::pair<std::string, std::string>, std::string> cnaef_;
+    std::map<SecaoFigura, std::unique_ptr<ConjuntoDados>> secoes_;
+    std::unique_ptr<ConjuntoDados> giEntrada_, giSaidas_, detalhamentoES_;
     std::unique_ptr<ConjuntoDados> detalhamentoEntrada_;
 };
 

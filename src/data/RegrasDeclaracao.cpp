@@ -252,10 +252,11 @@ std::string aparado(const std::string& s) {
 }
 
 template <class L>
-void gravarLinhaGI(std::vector<L>& linhas, L linha, std::optional<size_t> indice, Interacao& ui, int documentoId) {
+void gravarLinhaGI(std::vector<L>& linhas, L& linha, std::optional<size_t> indice, Interacao& ui, int documentoId) {
+    // Sem UF: a linha continua em edição, com o que foi digitado, no campo da UF
     if (aparado(linha.UF_ID).empty()) {
         erroCaixa(ui, "UF não informada!");
-        throw Abortar("UF_ID");
+        throw Abortar("DESCRICAO_UF");
     }
     const bool mudouUF = !indice || linhas.at(*indice).UF_ID != linha.UF_ID;
     if (mudouUF) {
@@ -263,7 +264,15 @@ void gravarLinhaGI(std::vector<L>& linhas, L linha, std::optional<size_t> indice
             if (indice && i == *indice) continue;
             if (linhas[i].UF_ID == linha.UF_ID) {
                 erroCaixa(ui, "UF já foi informada!");
-                throw Abortar("UF_ID");  // a alteração da linha é descartada
+                // UF repetida: as alterações da linha são descartadas (a linha existente
+                // volta a ser a gravada; a nova volta a ficar em branco)
+                if (indice) {
+                    linha = linhas.at(*indice);
+                } else {
+                    linha = L{};
+                    ZerarCampos(linha);
+                }
+                throw Abortar("UF_ID");
             }
         }
     }
@@ -274,17 +283,17 @@ void gravarLinhaGI(std::vector<L>& linhas, L linha, std::optional<size_t> indice
     linha.DOCUMENTO_ID = documentoId;
     if (indice) linhas.at(*indice) = linha;
     else linhas.push_back(linha);
-    std::sort(linhas.begin(), linhas.end(), [](const L& a, const L& b) { return a.UF_ID < b.UF_ID; });
+    std::stable_sort(linhas.begin(), linhas.end(), [](const L& a, const L& b) { return a.UF_ID < b.UF_ID; });
 }
 
 }  // namespace
 
-void GravarLinhaGIEntrada(Declaracao& d, GIEntrada linha, std::optional<size_t> indice, Interacao& ui) {
-    gravarLinhaGI(d.giEntrada, std::move(linha), indice, ui, d.doc.DOCUMENTO_ID);
+void GravarLinhaGIEntrada(Declaracao& d, GIEntrada& linha, std::optional<size_t> indice, Interacao& ui) {
+    gravarLinhaGI(d.giEntrada, linha, indice, ui, d.doc.DOCUMENTO_ID);
 }
 
-void GravarLinhaGISaidas(Declaracao& d, GISaidas linha, std::optional<size_t> indice, Interacao& ui) {
-    gravarLinhaGI(d.giSaidas, std::move(linha), indice, ui, d.doc.DOCUMENTO_ID);
+void GravarLinhaGISaidas(Declaracao& d, GISaidas& linha, std::optional<size_t> indice, Interacao& ui) {
+    gravarLinhaGI(d.giSaidas, linha, indice, ui, d.doc.DOCUMENTO_ID);
 }
 
 DetalhamentoEntrada NovaLinhaDetalhamentoEntrada(const std::string& mudancaMunicipioPadrao) {

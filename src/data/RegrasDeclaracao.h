@@ -56,10 +56,12 @@ void LimparPorRecolhimento(Declaracao& d);
 void PrepararDetalhesPrelo(Declaracao& d);
 void PrepararDetalhesKOV(Declaracao& d);
 
-// GI: grava a linha nova (indice vazio) ou alterada. Falhas mostram a caixa "Erro",
-// descartam a alteração da linha e interrompem (Abortar com o campo a focar).
-void GravarLinhaGIEntrada(Declaracao& d, GIEntrada linha, std::optional<size_t> indice, Interacao& ui);
-void GravarLinhaGISaidas(Declaracao& d, GISaidas linha, std::optional<size_t> indice, Interacao& ui);
+// GI: grava a linha em edição, nova (indice vazio) ou alterada. Falhas mostram a caixa
+// "Erro" e interrompem (Abortar com o campo a focar): sem UF, a linha continua como foi
+// digitada, com o foco na consulta da UF (DESCRICAO_UF); com a UF de outra linha, as
+// alterações são descartadas (a linha volta a ser a gravada, ou em branco se é nova).
+void GravarLinhaGIEntrada(Declaracao& d, GIEntrada& linha, std::optional<size_t> indice, Interacao& ui);
+void GravarLinhaGISaidas(Declaracao& d, GISaidas& linha, std::optional<size_t> indice, Interacao& ui);
 
 // Outras entradas por município: linha nova com o marcador de mudança de município.
 DetalhamentoEntrada NovaLinhaDetalhamentoEntrada(const std::string& mudancaMunicipioPadrao);

@@ -22,12 +22,20 @@ inline constexpr int Contribuintes = 7;
 inline constexpr int Responsaveis = 10;
 inline constexpr int Documentos = 12;
 inline constexpr int Backup = 25;
+inline constexpr int PreloEntrada = 29;
 inline constexpr int EntradasEstado = 30;
 inline constexpr int EntradasOutrosEstados = 31;
+inline constexpr int PreloSaida = 32;
 inline constexpr int SaidasEstado = 33;
 inline constexpr int SaidasExterior = 35;
 inline constexpr int SaidasOutrosEstados = 36;
 inline constexpr int EntradasExterior = 37;
+inline constexpr int PreloEstoque = 38;  // também a demonstração do resultado
+inline constexpr int ExclusoesKOV = 40;
+inline constexpr int GI = 41;
+inline constexpr int DespesasOperacionais = 42;
+inline constexpr int OutrasEntradasMunicipio = 43;
+inline constexpr int KOV = 44;
 inline constexpr int Parametros = 50;
 }  // namespace ContextoAjuda
 

@@ -432,7 +432,9 @@ void TfrmAncestral::mostrarNoControle(QWidget* w) {
     ConjuntoDados* c = conjuntoDe(w);
     const std::string nome = nomeListado(w);
     if (!c || !c->campo(nome)) return;
-    if (auto* e = qobject_cast<QLineEdit*>(w)) {
+    if (auto* f = qobject_cast<CampoValor*>(w)) {
+        f->mostrarValor(c->valor(nome));
+    } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
         const QString t = q(c->texto(nome));
         if (e->text() != t) {
             e->setText(t);

@@ -6,6 +6,8 @@
 #include <QRadioButton>
 #include <QWheelEvent>
 
+#include "data/Dinheiro.h"
+
 namespace kov::ui {
 
 GrupoOpcoes::GrupoOpcoes(const QString& titulo, QWidget* pai) : QGroupBox(titulo, pai) {
@@ -90,6 +92,95 @@ void ListaConsulta::keyPressEvent(QKeyEvent* e) {
 void ListaConsulta::wheelEvent(QWheelEvent* e) {
     if (soPelaLista_) e->ignore();
     else QComboBox::wheelEvent(e);
+}
+
+// --- Campo de figura ---------------------------------------------------------------------------
+
+namespace {
+
+// Texto de edição: o inteiro sem separador; com centavos, com a vírgula decimal.
+QString textoEdicao(const fb::Valor& v) {
+    if (v.nulo()) return {};
+    const Dinheiro d = v.dinheiro();
+    if (d.centavos() % 100 == 0) return QString::number(d.centavos() / 100);
+    return QString::fromStdString(d.textoDecimal());
+}
+
+QString textoExibicao(const fb::Valor& v) {
+    return v.nulo() ? QString() : QString::fromStdString(v.dinheiro().formatado());
+}
+
+}  // namespace
+
+CampoValor::CampoValor(QWidget* pai) : QLineEdit(pai) {
+    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Ligado antes da tela: quem grava o campo já lê o "0" de um campo esvaziado
+    connect(this, &QLineEdit::textEdited, this, [this](const QString& t) {
+        if (!t.isEmpty()) return;
+        setText(QStringLiteral("0"));
+        selectAll();
+    });
+}
+
+void CampoValor::trocarTexto(const QString& t) {
+    if (text() == t) return;
+    setText(t);
+    if (!hasFocus()) setCursorPosition(0);
+}
+
+void CampoValor::mostrarValor(const fb::Valor& v) {
+    valor_ = v;
+    trocarTexto(hasFocus() && !isReadOnly() ? textoEdicao(v) : textoExibicao(v));
+}
+
+void CampoValor::keyPressEvent(QKeyEvent* e) {
+    const QString t = e->text();
+    const bool caractere = t.size() == 1 && t[0].isPrint();
+    if (caractere && !t[0].isDigit() && !(sinal_ && t[0] == QLatin1Char('-'))) {
+        e->accept();
+        return;
+    }
+    // NUMERIC(15,2): no máximo 13 algarismos inteiros
+    if (caractere && t[0].isDigit()) {
+        QString depois = text();
+        if (hasSelectedText()) depois.remove(selectionStart(), selectedText().size());
+        int algarismos = 1;
+        for (const QChar c : depois) algarismos += c.isDigit() ? 1 : 0;
+        if (algarismos > 13) {
+            e->accept();
+            return;
+        }
+    }
+    QLineEdit::keyPressEvent(e);
+}
+
+void CampoValor::focusInEvent(QFocusEvent* e) {
+    if (!isReadOnly()) trocarTexto(textoEdicao(valor_));
+    QLineEdit::focusInEvent(e);
+}
+
+void CampoValor::focusOutEvent(QFocusEvent* e) {
+    QLineEdit::focusOutEvent(e);
+    if (isReadOnly()) {
+        trocarTexto(textoExibicao(valor_));
+        return;
+    }
+    // A fração é descartada, e o valor inteiro vai para o campo como se digitado
+    QString t = text();
+    const qsizetype virgula = t.indexOf(QLatin1Char(','));
+    if (virgula >= 0) {
+        t.truncate(virgula);
+        if (t.isEmpty() || t == QLatin1String("-")) t = QStringLiteral("0");
+        setText(t);
+        emit textEdited(t);
+    }
+    try {
+        const Dinheiro d = Dinheiro::deTexto(t.toStdString());
+        valor_ = fb::Valor(d);
+        trocarTexto(QString::fromStdString(d.formatado()));
+    } catch (const std::exception&) {
+        // Texto que não é número fica como está: a gravação o recusa
+    }
 }
 
 }  // namespace kov::ui

@@ -1,11 +1,15 @@
 #pragma once
 // Controles ligados a campos que o Qt não tem prontos: o grupo de opções (as escolhas
-// "Sim"/"Nao", "Real"/"Presumida" gravadas como um valor do campo) e a lista de consulta
-// que avisa quando abre e fecha e que pode aceitar só a escolha na lista aberta.
+// "Sim"/"Nao", "Real"/"Presumida" gravadas como um valor do campo), a lista de consulta
+// que avisa quando abre e fecha e que pode aceitar só a escolha na lista aberta, e o campo
+// das figuras da declaração (reais inteiros).
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QList>
 #include <QString>
+
+#include "data/fb/Valor.h"
 
 class QButtonGroup;
 class QRadioButton;
@@ -56,6 +60,32 @@ protected:
 
 private:
     bool soPelaLista_ = false;
+};
+
+// Campo de uma figura da declaração, em reais inteiros, alinhado à direita. Fora do foco
+// mostra o valor com a máscara "#,##0"; com o foco, o número sem separador de milhar, que
+// é o que se edita. Só aceita dígitos (e "-", quando aceita sinal): toda outra tecla de
+// caractere, a vírgula inclusive, é ignorada. Esvaziado, volta a "0", selecionado. Ao sair,
+// um valor com vírgula decimal (vindo de outro lugar) é truncado para inteiro.
+class CampoValor : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit CampoValor(QWidget* pai = nullptr);
+
+    void definirAceitaSinal(bool aceita) { sinal_ = aceita; }
+    bool aceitaSinal() const { return sinal_; }
+    // Mostra o valor do campo no formato do momento (com ou sem o foco).
+    void mostrarValor(const fb::Valor& v);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+
+private:
+    void trocarTexto(const QString& t);
+    fb::Valor valor_;
+    bool sinal_ = false;
 };
 
 }  // namespace kov::ui

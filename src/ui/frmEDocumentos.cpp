@@ -102,8 +102,6 @@ TFormEdicaoDocumentos::TFormEdicaoDocumentos(Tdm& dm, ConjuntoDeclaracoes* decla
     pgcPrincipal->addTab(tbsPrelo, QStringLiteral("PRELO"));
     pgcPrincipal->addTab(tbsKOV, QStringLiteral("KOV"));
     pgcPrincipal->addTab(tbsGI, QStringLiteral("GI"));
-    // As páginas das figuras ainda não fazem parte do programa
-    for (int p = PaginaPrelo; p <= PaginaGI; ++p) pgcPrincipal->setTabEnabled(p, false);
     // A troca de página pelo mouse ou pelo teclado passa pelas regras de saída do cabeçalho
     connect(pgcPrincipal, &QTabWidget::currentChanged, this, [this](int pagina) {
         if (mudandoPagina_ || pagina == paginaAtual_) return;
@@ -116,6 +114,7 @@ TFormEdicaoDocumentos::TFormEdicaoDocumentos(Tdm& dm, ConjuntoDeclaracoes* decla
     lay->setContentsMargins(0, 4, 0, 0);
     lay->addWidget(pgcPrincipal);
     montarDocumento();
+    montarFiguras();
 
     // 1. Criação: o marcador das outras entradas e os estados do editor
     dm.MudancaMunicipioPadrao.assign(1, 'N');
@@ -131,6 +130,7 @@ TFormEdicaoDocumentos::TFormEdicaoDocumentos(Tdm& dm, ConjuntoDeclaracoes* decla
     grpMudanca->setTitle(QStringLiteral("Mudou de município em ") + QString::number(anoBase_));
     aplicarVisibilidade();
     mostrarRegistro();
+    atualizarGrades();
     setMinimumWidth(760);
 }
 
@@ -523,6 +523,7 @@ bool TFormEdicaoDocumentos::sairDoDocumento() {
             conjunto()->postar();
             conjunto()->editar();
         }
+        aplicarRegrasFiguras();
     } catch (const std::exception& e) {
         mostrarFalha(e);
         return false;
@@ -543,6 +544,7 @@ bool TFormEdicaoDocumentos::irParaPagina(int pagina) {
     // Um botão com o foco o passa à página nova
     if (botao) pgcPrincipal->currentWidget()->setFocus(Qt::OtherFocusReason);
     if (pagina == PaginaDocumento) mostrarRegistro();
+    entrarPagina(pagina);
     return true;
 }
 

@@ -4,13 +4,18 @@
 // A declaração fica em edição enquanto o editor está aberto; nada chega à base antes de uma
 // gravação bem-sucedida, que grava a declaração inteira e a consiste. Fechar de qualquer
 // modo descarta o que não foi gravado (com a pergunta de sempre quando há alterações).
+#include <functional>
+#include <map>
 #include <vector>
 
 #include "data/Cadastros.h"
+#include "data/RegrasFiguras.h"
 #include "ui/AncestralKOV.h"
 
 class QComboBox;
 class QLineEdit;
+class QPushButton;
+class QTableView;
 class QTabWidget;
 class QToolButton;
 
@@ -20,6 +25,8 @@ class ConjuntoDeclaracoes;
 
 namespace kov::ui {
 
+class CampoValor;
+class GradeEditavel;
 class GrupoOpcoes;
 class ListaConsulta;
 
@@ -70,6 +77,46 @@ public:
     GrupoOpcoes* grpBaixa;
     GrupoOpcoes* grpMudanca;
 
+    // Páginas das figuras: as abas têm os nomes que a navegação da consistência ativa
+    QTabWidget* pgcPrelo = nullptr;
+    QWidget* tbsPreloSimples = nullptr;
+    QWidget* tbsPreloDebCred = nullptr;
+    QTabWidget* pgcPreloSimples = nullptr;
+    QTabWidget* pgcPreloDebCred = nullptr;
+    QTabWidget* pgcKov = nullptr;
+    QWidget* tbsKovExclusoes = nullptr;
+    QWidget* tbsKovKov = nullptr;
+    QWidget* tbsKovDetalhamento = nullptr;
+    QTabWidget* pgcGI = nullptr;
+    QWidget* tbsGIEntrada = nullptr;
+    QWidget* tbsGISaida = nullptr;
+    // Botões das telas de detalhamento (débito/crédito), por tipo de operação 1 a 6
+    QAction* actEntradaEstado = nullptr;
+    QAction* actEntradaOutros = nullptr;
+    QAction* actEntradaExterior = nullptr;
+    QAction* actSaidaEstado = nullptr;
+    QAction* actSaidaOutros = nullptr;
+    QAction* actSaidaExterior = nullptr;
+    // Grades: outras entradas por município, GI de entradas e de saídas
+    QAction* actIncluirDetalhamentoEntrada = nullptr;
+    QAction* actExcluirDetalhamentoEntrada = nullptr;
+    QAction* actIncluirGIEntrada = nullptr;
+    QAction* actExcluirGIEntrada = nullptr;
+    QAction* actIncluirGISaida = nullptr;
+    QAction* actExcluirGISaida = nullptr;
+    QTableView* grdDetalhamento = nullptr;
+    QTableView* grdGIEntrada = nullptr;
+    QTableView* grdGISaida = nullptr;
+    GradeEditavel* gradeDetalhamento = nullptr;
+    GradeEditavel* gradeGIEntrada = nullptr;
+    GradeEditavel* gradeGISaida = nullptr;
+
+    // Aba de um nome ("tbsPreloDebCredEntrada"...) e o campo de figura de uma aba.
+    QWidget* aba(const QString& nome) const;
+    CampoValor* figura(const QString& nomeAba, const char* campo) const;
+    // Total mostrado sob uma grade ("agTotalVC"...), como o usuário o vê.
+    QString total(const char* nome) const;
+
 public slots:
     // A gravação do editor, nos seus passos; verdadeiro quando gravou.
     bool gravar() override;
@@ -85,6 +132,8 @@ public slots:
     // Cliques nas respostas ("S" ou "N") da baixa e da mudança de município.
     void clicarBaixa(const QString& valor);
     void clicarMudancaMunicipio(const QString& valor);
+    // Abre a tela de detalhamento do tipo de operação (1 a 6) sobre a declaração em edição.
+    void abrirDetalhamento(int tipoOperacao);
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -107,8 +156,28 @@ private:
     // Mensagem da regra do ano corrente, quando ela recusa (título "Inconsistência").
     bool recusaAnoCorrente();
     void definirCampo(const char* campo, const fb::Valor& v);
+    // Páginas das figuras (frmEDocumentosFiguras.cpp)
+    void montarFiguras();
+    void montarPrelo();
+    void montarKOV();
+    void montarGI();
+    QWidget* montarGrade(QWidget* aba, QTableView*& grade, GradeEditavel*& g, ConjuntoDados& c,
+                         std::vector<std::string> colunas, std::vector<const char*> totais, QAction* incluir,
+                         QAction* excluir);
+    // Variantes, figuras travadas (zeradas) e o KOV, ao sair do cabeçalho.
+    void aplicarRegrasFiguras();
+    // GI e ajustes de transferência, a cada troca de página e de aba do KOV; falso quando
+    // a GI não está disponível e o editor voltou ao cabeçalho.
+    bool aplicarDisponibilidade();
+    void entrarPagina(int pagina);
+    void mudouAbaKOV(int aba);
+    void atualizarAjuda();
+    void atualizarGrades();
+    void alterarFiguras(const std::function<void(Declaracao&)>& regra);
 
     std::vector<LinhaListaContribuinte> contribuintes_;
+    std::vector<std::pair<CampoValor*, SecaoFigura>> figuras_;
+    std::map<std::string, QLineEdit*> totais_;
     int anoCorrente_ = 0;
     int anoBase_ = 0;
     int regimeLembrado_ = -1;

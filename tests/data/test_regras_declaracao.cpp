@@ -284,9 +284,10 @@ TEST_F(Regras, LinhasDaGI) {
         GravarLinhaGIEntrada(d, vazia, std::nullopt, ui);
         FAIL();
     } catch (const Abortar& a) {
-        EXPECT_EQ(a.campo, "UF_ID");
+        EXPECT_EQ(a.campo, "DESCRICAO_UF");
     }
     EXPECT_EQ(ui.textos().back(), "UF não informada!");
+    EXPECT_EQ(vazia.UF_ID, "  ") << "sem UF a linha fica como foi digitada";
     // UF repetida é recusada antes de chegar ao banco; a linha fica como estava
     GIEntrada outra = sp;
     outra.VALORCONTABIL = Dinheiro::deReais(7);
@@ -294,7 +295,19 @@ TEST_F(Regras, LinhasDaGI) {
     EXPECT_EQ(ui.textos().back(), "UF já foi informada!");
     EXPECT_EQ(d.giEntrada.size(), 1u);
     EXPECT_EQ(v(d.giEntrada[0].VALORCONTABIL), Dinheiro::deReais(100));
+    EXPECT_TRUE(outra.UF_ID.empty() && v(outra.VALORCONTABIL) == Dinheiro{}) << "a inclusão volta em branco";
+    GIEntrada ba = sp;
+    ba.UF_ID = "BA";
+    GravarLinhaGIEntrada(d, ba, std::nullopt, ui);
+    ba.UF_ID = "SP";
+    ba.VALORCONTABIL = Dinheiro::deReais(9);
+    EXPECT_THROW(GravarLinhaGIEntrada(d, ba, 0, ui), Abortar);
+    EXPECT_EQ(ba.UF_ID, "BA") << "a alteração volta a ser a linha gravada";
+    EXPECT_EQ(v(ba.VALORCONTABIL), Dinheiro::deReais(100));
+    d.giEntrada.erase(d.giEntrada.begin());
     // Editar a própria linha sem trocar a UF não é repetição
+    outra = sp;
+    outra.VALORCONTABIL = Dinheiro::deReais(7);
     GravarLinhaGIEntrada(d, outra, 0, ui);
     EXPECT_EQ(v(d.giEntrada[0].VALORCONTABIL), Dinheiro::deReais(7));
     GISaidas s1;
