@@ -294,7 +294,7 @@ void Relatorio::desenhar(QPagedPaintDevice& dispositivo) const {
     p.end();
 }
 
-void Relatorio::desenhar(QPrinter& impressora) const {
+void Relatorio::desenhar(QPrinter& impressora, const std::function<bool(int, int)>& progresso) const {
     // Intervalo de páginas escolhido no diálogo da impressora (0 a 0: todas).
     const int de = std::max(1, impressora.fromPage());
     const int ate = impressora.toPage() > 0 ? std::min(impressora.toPage(), paginas()) : paginas();
@@ -303,6 +303,11 @@ void Relatorio::desenhar(QPrinter& impressora) const {
     p.setRenderHint(QPainter::Antialiasing);
     const double escala = impressora.logicalDpiX() / MmPorPolegada;
     for (int i = de; i <= ate; ++i) {
+        if (progresso && !progresso(i, ate)) {
+            impressora.abort();  // nada vai para a impressora
+            p.end();
+            return;
+        }
         if (i > de) impressora.newPage();
         desenharPagina(p, escala, i - 1);
     }

@@ -133,7 +133,9 @@ public:
     // Desenha as páginas no dispositivo (impressora, PDF, pré-visualização), uma por
     // folha, do tamanho A4 retrato com as margens de 10 mm.
     void desenhar(QPagedPaintDevice& dispositivo) const;
-    void desenhar(QPrinter& impressora) const;
+    // Na impressora, só o intervalo de páginas escolhido no diálogo dela. 'progresso' é
+    // chamado antes de cada página (número a partir de 1, total); falso cancela o trabalho.
+    void desenhar(QPrinter& impressora, const std::function<bool(int, int)>& progresso = {}) const;
     // O PDF inteiro em memória.
     QByteArray pdf() const;
     // Grava o PDF pelo caminho seguro (nome temporário, disco, troca de nome). Lança

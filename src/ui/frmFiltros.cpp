@@ -13,6 +13,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
@@ -276,9 +277,19 @@ void ImprimirRelatorio(const relatorios::Relatorio& r, QWidget* pai) {
                           "Impressora\" para visualizar e salvar em PDF.");
     QPrinter impressora(QPrinter::HighResolution);
     r.configurarImpressora(impressora);
-    MostrarStatus("Imprimindo " + r.tituloTrabalho().toStdString());
-    r.desenhar(impressora);
-    LimparStatus();
+    // Janela de progresso com as páginas; cancelar desiste do trabalho inteiro
+    QProgressDialog progresso(QStringLiteral("Imprimindo %1...").arg(r.tituloTrabalho()), QStringLiteral("Cancelar"), 0,
+                              r.paginas(), pai);
+    progresso.setWindowTitle(QStringLiteral("Impressão"));
+    progresso.setWindowModality(Qt::WindowModal);
+    progresso.setMinimumDuration(0);
+    r.desenhar(impressora, [&progresso](int pagina, int total) {
+        progresso.setMaximum(total);
+        progresso.setValue(pagina - 1);
+        QCoreApplication::processEvents();
+        return !progresso.wasCanceled();
+    });
+    progresso.setValue(progresso.maximum());
 }
 
 }  // namespace kov::ui

@@ -6,6 +6,10 @@
 #include "reports/ApoioFormularios.h"
 #include "reports/pdrReport.h"
 
+#include <QPrinter>
+
+#include "apoio/Processo.h"
+
 using namespace kov;
 using namespace kov::relatorios;
 using teste::Contar;
@@ -51,4 +55,39 @@ TEST(MotorRelatorio, MolduraPaginacaoEParagrafo) {
     } catch (const std::runtime_error& e) {
         EXPECT_NE(std::string(e.what()).find(ruim), std::string::npos) << e.what();
     }
+}
+
+TEST(MotorRelatorio, ImpressoraComIntervaloEProgresso) {
+    teste::garantirAplicacaoGui();
+    Relatorio r(QStringLiteral("Lista"));
+    for (int i = 1; i <= 150; ++i) {
+        Banda b;
+        b.texto(0, 0, 60, QStringLiteral("item %1").arg(i));
+        b.definirAltura(5);
+        r.detalhe(std::move(b));
+    }
+    ASSERT_GE(r.paginas(), 3);
+    teste::PastaTemporaria pasta;
+    auto imprimir = [&](int de, int ate, int cancelarEm, const std::string& nome) {
+        QPrinter impressora;
+        r.configurarImpressora(impressora);
+        impressora.setOutputFormat(QPrinter::PdfFormat);
+        impressora.setOutputFileName(QString::fromStdString((pasta.caminho() / nome).string()));
+        impressora.setFromTo(de, ate);
+        std::vector<int> chamadas;
+        r.desenhar(impressora, [&](int pagina, int) {
+            chamadas.push_back(pagina);
+            return pagina != cancelarEm;
+        });
+        return chamadas;
+    };
+    // Só a página 2 do intervalo escolhido
+    EXPECT_EQ(imprimir(2, 2, 0, "p2.pdf"), std::vector<int>{2});
+    const std::string t = teste::rodar("/usr/bin/pdftotext", {(pasta.caminho() / "p2.pdf").string(), "-"}).saida;
+    EXPECT_EQ(t.find("item 1\n"), std::string::npos);
+    EXPECT_NE(t.find("item 60"), std::string::npos) << t;
+    EXPECT_EQ(Contar(t, "\f"), 1u);
+    // Todas (0 a 0) e cancelada na segunda: o progresso para ali
+    EXPECT_EQ(imprimir(0, 0, 0, "todas.pdf").size(), static_cast<size_t>(r.paginas()));
+    EXPECT_EQ(imprimir(0, 0, 2, "cancelada.pdf"), (std::vector<int>{1, 2}));
 }
