@@ -1,5 +1,6 @@
 # Monta a instalação de trabalho: EXE/ (programas, KOV.ini, Msgs.dat, figuras, ajuda, par de
-# chaves), BD/ (a base, criada só quando não existe) e backup/.
+# chaves), BD/ (a base, criada só quando não existe), backup/ e ENVIAX/ (o substituto do
+# transmissor da administração, para demonstração).
 file(MAKE_DIRECTORY ${DIST}/EXE ${DIST}/EXE/temp ${DIST}/BD ${DIST}/backup)
 file(COPY_FILE ${KOV} ${DIST}/EXE/kov ONLY_IF_DIFFERENT)
 file(COPY_FILE ${KOVCLI} ${DIST}/EXE/kov-cli ONLY_IF_DIFFERENT)
@@ -27,4 +28,17 @@ if(NOT EXISTS ${DIST}/EXE/PublicKey.dat AND NOT EXISTS ${DIST}/EXE/PrivateKey.da
   if(NOT r EQUAL 0)
     message(FATAL_ERROR "Falha ao gerar o par de chaves de desenvolvimento em ${DIST}/EXE")
   endif()
+endif()
+# O substituto do transmissor: o KOV.ini aponta para ele só quando o caminho ainda está vazio
+# (uma instalação real aponta [ENVIAX] Caminho para o transmissor da administração).
+file(MAKE_DIRECTORY ${DIST}/ENVIAX)
+file(COPY_FILE ${ENVIAX} ${DIST}/ENVIAX/ENVIAX.EXE ONLY_IF_DIFFERENT)
+file(READ ${DIST}/EXE/KOV.ini ini)
+string(REGEX MATCH "\\[ENVIAX\\][^[]*Caminho[ \t]*=[ \t]*[^ \t\r\n]" caminhoPreenchido "${ini}")
+if(NOT caminhoPreenchido)
+  string(REGEX REPLACE "(\\[ENVIAX\\][^[]*Caminho[ \t]*=)[ \t]*" "\\1../ENVIAX" novo "${ini}")
+  if(novo STREQUAL ini)
+    set(novo "${ini}\r\n[ENVIAX]\r\nCaminho=../ENVIAX\r\n")
+  endif()
+  file(WRITE ${DIST}/EXE/KOV.ini "${novo}")
 endif()

@@ -20,6 +20,7 @@ const std::vector<Verbo>& verbos() {
         verbosDeclaracoes(v);
         verbosEdicaoDeclaracoes(v);
         verbosRelatorios(v);
+        verbosEntrega(v);
         verbosArquivos(v);
         verbosReferencias(v);
         return v;

@@ -103,6 +103,7 @@ void verbosCadastros(std::vector<Verbo>& v);
 void verbosDeclaracoes(std::vector<Verbo>& v);
 void verbosEdicaoDeclaracoes(std::vector<Verbo>& v);
 void verbosRelatorios(std::vector<Verbo>& v);
+void verbosEntrega(std::vector<Verbo>& v);
 void verbosArquivos(std::vector<Verbo>& v);
 void verbosReferencias(std::vector<Verbo>& v);
 

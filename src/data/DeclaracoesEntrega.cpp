@@ -54,4 +54,10 @@ std::vector<LinhaDeclaracaoEntrega> ListarDeclaracoesEntrega(fb::Conexao& c, con
     return v;
 }
 
+bool ExisteDeclaracao(fb::Transacao& tr, int documentoId) {
+    fb::Comando q(tr, "SELECT 1 FROM DOCUMENTO WHERE DOCUMENTO_ID = :ID");
+    q.param("ID", documentoId);
+    return q.proximo();
+}
+
 }  // namespace kov

@@ -8,7 +8,7 @@
 
 namespace kov {
 
-namespace fb { class Conexao; }
+namespace fb { class Conexao; class Transacao; }
 
 struct FiltroDeclaracoesEntrega {
     std::string anoBase;                  // ANOEXERCICIO
@@ -30,5 +30,8 @@ struct LinhaDeclaracaoEntrega {
 // a junção com TRANSMISSAO dá uma linha por entrega da declaração (quem lê pula as
 // repetidas). Um ano base que não é número não acha nada.
 std::vector<LinhaDeclaracaoEntrega> ListarDeclaracoesEntrega(fb::Conexao& c, const FiltroDeclaracoesEntrega& f);
+
+// Verdadeiro quando a declaração da chave existe.
+bool ExisteDeclaracao(fb::Transacao& tr, int documentoId);
 
 }  // namespace kov

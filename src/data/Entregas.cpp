@@ -66,8 +66,11 @@ void GravarEntrega(fb::Transacao& tr, Entrega& e) {
                            : "UPDATE TRANSMISSAO SET DOCUMENTO_ID = :DOC, DATA = :DATA, HORA = :HORA, "
                              "PROTOCOLO = :PROTOCOLO, TIPOTRANSMISSAO = :TIPO, STATUS = :STATUS, RECIBO = :RECIBO "
                              "WHERE TRANSMISSAO_ID = :ID");
-    q.param("ID", id).param("DOC", e.DOCUMENTO_ID).param("DATA", e.DATA).param("HORA", e.HORA);
-    q.param("PROTOCOLO", e.PROTOCOLO).param("TIPO", e.TIPOTRANSMISSAO).param("STATUS", e.STATUS);
+    // Hora e protocolo vazios ficam nulos: uma gravação (D) não tem protocolo, e os recibos
+    // são as entregas com PROTOCOLO preenchido
+    auto textoOuNulo = [](const std::string& t) { return t.empty() ? fb::Valor() : fb::Valor(t); };
+    q.param("ID", id).param("DOC", e.DOCUMENTO_ID).param("DATA", e.DATA).param("HORA", textoOuNulo(e.HORA));
+    q.param("PROTOCOLO", textoOuNulo(e.PROTOCOLO)).param("TIPO", e.TIPOTRANSMISSAO).param("STATUS", e.STATUS);
     q.param("RECIBO", fb::Valor::binario(e.RECIBO)).executar();
     e.TRANSMISSAO_ID = id;  // só depois de gravada: uma falha deixa a entrega como nova
 }

@@ -10,8 +10,10 @@
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
+#include <vector>
 
 #include "data/ConfigApp.h"
+#include "platform/GravacaoSegura.h"
 #include "platform/Interacao.h"
 #include "platform/Programa.h"
 #include "platform/ValidadorIE.h"
@@ -221,6 +223,70 @@ std::string LerIni(const std::string& arquivo, const std::string& secao, const s
         return valor;
     }
     return {};
+}
+
+void EscreverIni(const std::string& arquivo, const std::string& secao, const std::string& chave,
+                 const std::string& valor) {
+    const std::string caminho = normalizarBarras(arquivo);
+    std::string conteudo;
+    {
+        std::ifstream in(caminho, std::ios::binary);
+        if (in) {
+            std::stringstream ss;
+            ss << in.rdbuf();
+            conteudo = ss.str();
+        }
+    }
+    // As linhas como estão (fins de linha do arquivo preservados); só a da chave muda
+    const std::string fim = conteudo.find("\r\n") != std::string::npos || conteudo.empty() ? "\r\n" : "\n";
+    std::vector<std::string> linhas;
+    {
+        std::istringstream in(conteudo);
+        std::string l;
+        while (std::getline(in, l)) {
+            if (!l.empty() && l.back() == '\r') l.pop_back();
+            linhas.push_back(l);
+        }
+    }
+    const std::string nova = chave + "=" + valor;
+    bool naSecao = false, gravada = false;
+    size_t fimSecao = std::string::npos;  // onde a chave entra quando a seção não a tem
+    for (size_t i = 0; i < linhas.size() && !gravada; ++i) {
+        const std::string l = aparar(linhas[i]);
+        if (!l.empty() && l[0] == '[') {
+            if (naSecao) break;
+            const auto fecha = l.find(']');
+            naSecao = iguaisSemCaixa(aparar(l.substr(1, fecha == std::string::npos ? std::string::npos : fecha - 1)),
+                                     aparar(secao));
+            if (naSecao) fimSecao = i + 1;
+            continue;
+        }
+        if (!naSecao) continue;
+        if (!l.empty() && l[0] != ';' && l[0] != '#') {
+            fimSecao = i + 1;
+            const auto igual = l.find('=');
+            if (igual != std::string::npos && iguaisSemCaixa(aparar(l.substr(0, igual)), aparar(chave))) {
+                linhas[i] = nova;
+                gravada = true;
+            }
+        }
+    }
+    if (!gravada) {
+        if (fimSecao == std::string::npos) {
+            if (!linhas.empty() && !aparar(linhas.back()).empty()) linhas.push_back("");
+            linhas.push_back("[" + secao + "]");
+            linhas.push_back(nova);
+        } else {
+            linhas.insert(linhas.begin() + static_cast<long>(fimSecao), nova);
+        }
+    }
+    std::string saida;
+    for (const auto& l : linhas) saida += l + fim;
+    try {
+        GravarArquivoSeguro(caminho, saida);
+    } catch (const std::exception&) {
+        throw ErroSistema("Não foi possível gravar o arquivo " + caminho + ".");
+    }
 }
 
 // ---- inscrição estadual -----------------------------------------------------------------

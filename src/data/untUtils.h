@@ -30,6 +30,10 @@ void ApagarArquivosDiretorio(const std::string& pasta);
 // Lança ErroSistema("Arquivo INI não encontrado!") se o arquivo não existe;
 // devolve o valor da chave na seção, ou vazio.
 std::string LerIni(const std::string& arquivo, const std::string& secao, const std::string& chave);
+// Grava chave=valor na seção (criada no fim quando falta), mantendo as outras linhas como
+// estão; o arquivo é trocado por inteiro. Falha: ErroSistema("Não foi possível gravar o arquivo ...").
+void EscreverIni(const std::string& arquivo, const std::string& secao, const std::string& chave,
+                 const std::string& valor);
 
 // Valida a inscrição estadual pelo validador ligado ao programa; falhas do validador
 // aparecem como aviso terminado em "Contacte o suporte da DRU!" e dão falso.

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -42,13 +43,38 @@ void RenomearSincronizado(const std::string& de, const std::string& para) {
 void GravarArquivoSeguro(const std::string& arquivo, const std::string& conteudo) {
     const std::string temporario = arquivo + ".tmp";
     {
-        std::ofstream f(temporario, std::ios::binary | std::ios::trunc);
-        f << conteudo;
-        f.close();
-        if (!f) throw std::system_error(EIO, std::generic_category(), "gravação de " + temporario);
+        // Escrita direta: o erro do sistema (disco cheio, sem permissão) chega a quem chamou
+        const int fd = ::open(temporario.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0) throw std::system_error(errno, std::generic_category(), "gravação de " + temporario);
+        size_t feito = 0;
+        while (feito < conteudo.size()) {
+            const ssize_t n = ::write(fd, conteudo.data() + feito, conteudo.size() - feito);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                const int erro = n < 0 ? errno : EIO;
+                ::close(fd);
+                ::unlink(temporario.c_str());
+                throw std::system_error(erro, std::generic_category(), "gravação de " + temporario);
+            }
+            feito += static_cast<size_t>(n);
+        }
+        const int r = ::fsync(fd);
+        const int erro = errno;
+        ::close(fd);
+        if (r != 0) {
+            ::unlink(temporario.c_str());
+            throw std::system_error(erro, std::generic_category(), "gravação de " + temporario);
+        }
     }
-    SincronizarArquivo(temporario);
     RenomearSincronizado(temporario, arquivo);
+}
+
+void CopiarArquivoSeguro(const std::string& origem, const std::string& destino) {
+    std::ifstream f(origem, std::ios::binary);
+    if (!f) throw std::system_error(errno ? errno : ENOENT, std::generic_category(), "leitura de " + origem);
+    const std::string conteudo((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    if (f.bad()) throw std::system_error(EIO, std::generic_category(), "leitura de " + origem);
+    GravarArquivoSeguro(destino, conteudo);
 }
 
 }  // namespace kov

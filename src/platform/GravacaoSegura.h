@@ -15,6 +15,9 @@ void SincronizarPasta(const std::string& pasta);
 void RenomearSincronizado(const std::string& de, const std::string& para);
 
 // Grava 'conteudo' em 'arquivo' por um nome temporário ao lado, sincronizado e renomeado.
+// Lança std::system_error com o erro do sistema (ENOSPC no disco cheio); o temporário é apagado.
 void GravarArquivoSeguro(const std::string& arquivo, const std::string& conteudo);
+// Copia o arquivo pelo mesmo caminho: o destino, trocado por inteiro, nunca fica pela metade.
+void CopiarArquivoSeguro(const std::string& origem, const std::string& destino);
 
 }  // namespace kov

@@ -2,6 +2,11 @@
 
 #include <string>
 
+#include "data/LinhasBanco.h"
+#include "data/RegrasDeclaracao.h"
+#include "data/fb/Comando.h"
+#include "data/fb/Conexao.h"
+#include "data/fb/Transacao.h"
 #include "platform/ValidadorIE.h"
 
 namespace kov::teste {
@@ -44,6 +49,49 @@ std::string PlanilhaContribuintes(int n, int responsavel, int municipio, int inv
         csv += ie + ";Empresa " + std::to_string(k) + fim;
     }
     return csv;
+}
+
+std::vector<int> DeclaracoesParaEntrega(fb::Conexao& c, int n, const std::string& ano,
+                                        std::vector<Contribuinte>* contribuintes) {
+    std::vector<Contribuinte> cts;
+    {
+        fb::Transacao tr(c);
+        fb::Comando m(tr, "SELECT MIN(CODDRUMUNICIPIO) FROM MUNICIPIO");
+        m.proximo();
+        const int municipio = static_cast<int>(m.coluna(0).inteiro());
+        Responsavel r;
+        r.RESPONSAVEL_ID = 1;
+        r.NOME = "Contadora";
+        InserirLinhas(tr, std::vector<Responsavel>{r});
+        for (int i = 1; i <= n; ++i) {
+            Contribuinte ct = ContribuinteDeTeste(i, municipio, "Empresa " + std::to_string(i));
+            ct.INSCESTADUAL = InscricaoValida(i);
+            ct.RESPONSAVEL_ID = 1;
+            cts.push_back(ct);
+        }
+        InserirLinhas(tr, cts);
+        tr.commit();
+    }
+    std::vector<int> ids;
+    for (const auto& ct : cts) {
+        Declaracao d = NovaDeclaracao(ano);
+        DefinirContribuinte(d, ct);
+        d.doc.REGIME_ID = 1;
+        d.doc.TIPOCONTRIBUINTE_ID = 1;
+        d.doc.CODDRUMUNICIPIO = ct.CODDRUMUNICIPIO;
+        d.doc.MESINICIAL = 1;
+        d.doc.MESFINAL = 12;
+        SalvarDeclaracao(c, d, ct, 2026, ano);
+        ids.push_back(d.doc.DOCUMENTO_ID);
+    }
+    fb::Transacao tr(c);
+    for (int id : ids) {
+        fb::Comando q(tr, "UPDATE DOCUMENTO SET STATUS_ID = 2 WHERE DOCUMENTO_ID = :ID");
+        q.param("ID", id).executar();
+    }
+    tr.commit();
+    if (contribuintes) *contribuintes = cts;
+    return ids;
 }
 
 }  // namespace kov::teste

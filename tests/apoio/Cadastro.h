@@ -1,8 +1,11 @@
 #pragma once
 // Registros prontos para os testes que precisam de um contribuinte na base.
 #include <string>
+#include <vector>
 
 #include "data/Registros.h"
+
+namespace kov::fb { class Conexao; }
 
 namespace kov::teste {
 
@@ -19,5 +22,11 @@ std::string InscricaoValida(long long n);
 // o responsável e o município pelos códigos. Com 'invalidaACada', os registros múltiplos
 // dele têm a inscrição com o último dígito errado ("Inscrição Estadual inválida!").
 std::string PlanilhaContribuintes(int n, int responsavel, int municipio, int invalidaACada = 0);
+
+// Um responsável (chave 1) e 'n' contribuintes (chaves 1 a n, inscrições InscricaoValida(1..n),
+// razão social "Empresa k") com uma declaração cada, regime 1, meses 1 a 12 do ano, que a
+// consistência aceita, gravada com STATUS_ID 2. Devolve as chaves das declarações em ordem.
+std::vector<int> DeclaracoesParaEntrega(fb::Conexao& c, int n, const std::string& ano,
+                                        std::vector<Contribuinte>* contribuintes = nullptr);
 
 }  // namespace kov::teste

@@ -15,12 +15,20 @@ bool InteracaoGravada::pergunta(const std::string& titulo, const std::string& te
     return r;
 }
 
+std::string InteracaoGravada::escolherPasta(const std::string& titulo, const std::string&) {
+    mensagens.push_back({"pasta", titulo, {}});
+    if (pastas.empty()) return {};
+    std::string p = pastas.front();
+    pastas.pop_front();
+    return p;
+}
+
 void InteracaoGravada::mostrarStatus(const std::string& texto) { mensagens.push_back({"status", "", texto}); }
 
 std::vector<std::string> InteracaoGravada::textos() const {
     std::vector<std::string> v;
     for (const auto& m : mensagens)
-        if (m.tipo != "status") v.push_back(m.texto);
+        if (m.tipo != "status" && m.tipo != "pasta") v.push_back(m.texto);
     return v;
 }
 

@@ -10,7 +10,7 @@
 namespace kov::teste {
 
 struct MensagemGravada {
-    std::string tipo;  // "info", "aviso", "erro", "confirma", "pergunta", "status"
+    std::string tipo;  // "info", "aviso", "erro", "confirma", "pergunta", "status", "pasta"
     std::string titulo;
     std::string texto;
 };
@@ -19,10 +19,13 @@ class InteracaoGravada : public Interacao {
 public:
     std::vector<MensagemGravada> mensagens;
     std::deque<bool> respostas;
+    // Respostas da escolha de pasta, em ordem (vazio quando acabam: cancelado).
+    std::deque<std::string> pastas;
 
     void mensagem(TipoMensagem tipo, const std::string& titulo, const std::string& texto) override;
     bool pergunta(const std::string& titulo, const std::string& texto) override;
     void mostrarStatus(const std::string& texto) override;
+    std::string escolherPasta(const std::string& titulo, const std::string& inicial) override;
 
     // Textos de todas as mensagens (sem os status), na ordem.
     std::vector<std::string> textos() const;

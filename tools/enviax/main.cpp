@@ -2,7 +2,8 @@
 // demonstração. Recebe os caminhos dos arquivos de declaração na linha de comando e, em cada
 // um, preenche o bloco protocolo do cabeçalho (número de 17 dígitos, data "dd/mm/aaaa" e hora
 // "hh:mm:ss") e recalcula o verificador de integridade com o serializador do programa, como o
-// transmissor real devolve os arquivos entregues. Não fala com ninguém.
+// transmissor real devolve os arquivos entregues. Não fala com ninguém e não escreve na saída
+// padrão (só os erros vão para a saída de erros).
 //
 // Variáveis de ambiente para os testes conduzirem cada desfecho:
 //   ENVIAX_SEM_PROTOCOLO  nomes de arquivo (sem a pasta) separados por ";" que ficam sem
@@ -101,16 +102,11 @@ int main(int argc, char** argv) {
         try {
             if (apagar.count(nome)) {
                 std::filesystem::remove(caminho);
-                std::cout << caminho << "\tapagado\n";
                 continue;
             }
-            if (semProtocolo.count("*") || semProtocolo.count(nome)) {
-                std::cout << caminho << "\tsem protocolo\n";
-                continue;
-            }
+            if (semProtocolo.count("*") || semProtocolo.count(nome)) continue;
             const std::string numero = numeroFixo ? numeroFixo : numeroProtocolo(t, i);
             protocolar(caminho, numero, t);
-            std::cout << caminho << "\t" << numero << "\n";
         } catch (const std::exception& e) {
             std::cerr << caminho << ": " << e.what() << "\n";
             ++falhas;
