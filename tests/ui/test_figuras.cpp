@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -243,4 +244,142 @@ TEST(Figuras, DebitoCreditoDigitadaGravadaEReaberta) {
     EXPECT_EQ(t->grdGIEntrada->model()->index(0, 1).data().toString(), "300");
     EXPECT_EQ(t->total("agTotalST"), "3");
     t->cancelarEFechar();
+}
+
+TEST(Figuras, SimplificadaComApuracaoEscritaEGIQueNaoSeInforma) {
+    Documentos d("2005");
+    Editor e(d, 2026, true);
+    TFormEdicaoDocumentos* t = e.tela.get();
+    mostrarAtiva(*t);
+    preencherCabecalho(t, "1234567890107", "Simplificado - Micro", d.nomeMunicipio(2));
+    mostrarAtiva(*t);
+    QTest::mouseClick(t->grpApuracao->botao("1"), Qt::LeftButton);  // "Real"
+    QTest::mouseClick(t->grpEscrita->botao("S"), Qt::LeftButton);
+    irPara(t, TFormEdicaoDocumentos::PaginaPrelo);
+    ASSERT_EQ(t->pgcPrincipal->currentIndex(), TFormEdicaoDocumentos::PaginaPrelo);
+    EXPECT_TRUE(t->pgcPrelo->isTabVisible(0));
+    EXPECT_FALSE(t->pgcPrelo->isTabVisible(1));
+    EXPECT_FALSE(t->pgcPreloSimples->isTabVisible(1)) << "com escrita contábil, o resultado";
+    EXPECT_TRUE(t->pgcPreloSimples->isTabVisible(2));
+
+    // Só a correção monetária aceita o sinal; um valor com centavos vindo de fora é truncado
+    const QString dro = QStringLiteral("tbsPreloSimplesDRO");
+    t->pgcPreloSimples->setCurrentIndex(2);
+    digitarFigura(t->figura(dro, "CORRECAOMONETARIA"), "-5");
+    digitarFigura(t->figura(dro, "IMPOSTO"), "-5");
+    EXPECT_EQ(t->figura(dro, "CORRECAOMONETARIA")->text(), "-5");
+    EXPECT_EQ(t->figura(dro, "IMPOSTO")->text(), "5");
+    e.cds.alterarAgregado([](Declaracao& x) { x.resultado->RECEITABRUTA = Dinheiro::deCentavos(1290); });
+    CampoValor* receita = t->figura(dro, "RECEITABRUTA");
+    receita->setFocus();
+    EXPECT_EQ(receita->text(), "12,90");
+    QTest::keyClick(receita, Qt::Key_Tab);
+    EXPECT_EQ(receita->text(), "12");
+    EXPECT_EQ(v(e.cds.agregado()->resultado->RECEITABRUTA), R(12));
+    EXPECT_EQ(t->figura(dro, "calcLucroPrejuizoOperacional")->text(), "2") << "12 - 5 - 5";
+
+    // Regime 5 com apuração "Real": as saídas por destino se informam
+    t->pgcPreloSimples->setCurrentIndex(3);
+    digitarFigura(t->figura(QStringLiteral("tbsPreloSimplesEntrada"), "VCTOTALSIMPLES"), "900");
+    const QString saida = QStringLiteral("tbsPreloSimplesSaida");
+    t->pgcPreloSimples->setCurrentIndex(4);
+    EXPECT_FALSE(t->figura(saida, "VCESTADO")->isReadOnly());
+    digitarFigura(t->figura(saida, "VCESTADO"), "700");
+    digitarFigura(t->figura(saida, "VCTOTALSIMPLES"), "1000");
+    irPara(t, TFormEdicaoDocumentos::PaginaGI);
+    ASSERT_EQ(t->pgcPrincipal->currentIndex(), TFormEdicaoDocumentos::PaginaGI);
+    t->actIncluirGIEntrada->trigger();
+    linhaGI(t->grdGIEntrada, "SP", {"100"});
+    EXPECT_TRUE(t->gradeGIEntrada->sairDaGrade());
+    ASSERT_EQ(e.cds.agregado()->giEntrada.size(), 1u);
+
+    // "Presumida": as saídas por destino travam zeradas e a GI é apagada com o aviso
+    irPara(t, TFormEdicaoDocumentos::PaginaDocumento);
+    QTest::mouseClick(t->grpApuracao->botao("2"), Qt::LeftButton);
+    irPara(t, TFormEdicaoDocumentos::PaginaPrelo);
+    EXPECT_TRUE(t->figura(saida, "VCESTADO")->isReadOnly());
+    EXPECT_EQ(t->figura(saida, "VCESTADO")->text(), "0");
+    EXPECT_EQ(t->figura(saida, "VCTOTALSIMPLES")->text(), "1.000");
+    irPara(t, TFormEdicaoDocumentos::PaginaGI);
+    EXPECT_EQ(d.amb.ui.textos().back(), Q("Não é possível informar GI").toStdString());
+    EXPECT_EQ(t->pgcPrincipal->currentIndex(), TFormEdicaoDocumentos::PaginaDocumento);
+    EXPECT_TRUE(e.cds.agregado()->giEntrada.empty());
+
+    QTest::mouseClick(t->botaoGravar(), Qt::LeftButton);
+    ASSERT_TRUE(e.cds.navegando()) << d.amb.ui.textos().back();
+    const Declaracao g = gravada(d);
+    ASSERT_TRUE(g.entrada && g.saida && g.resultado);
+    EXPECT_EQ(v(g.entrada->VCTOTALSIMPLES), R(900));
+    EXPECT_EQ(v(g.saida->VCTOTALSIMPLES), R(1000));
+    EXPECT_EQ(v(g.saida->VCESTADO), R(0));
+    EXPECT_EQ(v(g.resultado->CORRECAOMONETARIA), R(-5));
+    EXPECT_TRUE(g.giEntrada.empty());
+    EXPECT_TRUE(g.detalhamentoES.empty());
+}
+
+TEST(Figuras, GIApagadaNoRegime3) {
+    Documentos d;
+    const int id = d.gravarDeclaracao(3);
+    ASSERT_EQ(CarregarDeclaracao(d.dm().MainConnection, id).giEntrada.size(), 1u);
+    Editor e(d, 2026, false);
+    mostrarAtiva(*e.tela);
+    irPara(e.tela.get(), TFormEdicaoDocumentos::PaginaGI);
+    EXPECT_EQ(d.amb.ui.textos().back(), Q("Não é possível informar GI").toStdString());
+    EXPECT_EQ(e.tela->pgcPrincipal->currentIndex(), TFormEdicaoDocumentos::PaginaDocumento);
+    EXPECT_TRUE(e.cds.agregado()->giEntrada.empty());
+    EXPECT_EQ(e.tela->grdGIEntrada->model()->rowCount(), 0);
+}
+
+TEST(Figuras, TransportadorExteriorELimiteDasExclusoes) {
+    Documentos d;
+    Editor e(d, 2026, true);
+    TFormEdicaoDocumentos* t = e.tela.get();
+    mostrarAtiva(*t);
+    preencherCabecalho(t, "9876543210105", "Normal", d.nomeMunicipio(2));
+    mostrarAtiva(*t);
+    irPara(t, TFormEdicaoDocumentos::PaginaPrelo);
+    ASSERT_EQ(t->pgcPrincipal->currentIndex(), TFormEdicaoDocumentos::PaginaPrelo);
+    const QString saida = QStringLiteral("tbsPreloDebCredSaida");
+    for (const char* c : {"COOPERATIVA", "AJUSTETRANSFERENCIA"}) {
+        EXPECT_TRUE(t->figura(saida, c)->isReadOnly()) << c;
+        EXPECT_EQ(t->figura(saida, c)->focusPolicy(), Qt::NoFocus) << c;
+    }
+
+    // Primeira visita ao exterior cria a linha do tipo 3; a segunda edita a mesma
+    e.cds.alterarAgregado([](Declaracao& x) { x.detalhamentoES.clear(); });
+    for (const char* valor : {"10", "20"})
+        detalhar(t, t->actEntradaExterior, {{"VCOUTRAS", valor}}, [](ui::TfrmAncestralDetalhamentoES* s) {
+            EXPECT_EQ(s->windowTitle(), "Entradas do Exterior");
+            EXPECT_FALSE(s->rotuloLinha(1)->isVisible()) << "sem transferências";
+            EXPECT_FALSE(s->campo("VCTRANSFERENCIA")->isVisible());
+        });
+    ASSERT_EQ(e.cds.agregado()->detalhamentoES.size(), 1u);
+    EXPECT_EQ(e.cds.agregado()->detalhamentoES[0].TIPOOPERACAO_ID, 3);
+    EXPECT_EQ(v(e.cds.agregado()->detalhamentoES[0].VCOUTRAS), R(20));
+
+    // Transportador nas saídas do estado: só transportes e outras; transporte tomado zerado
+    detalhar(t, t->actSaidaEstado, {{"VCTRANSPORTE", "100"}}, [](ui::TfrmAncestralDetalhamentoES* s) {
+        EXPECT_EQ(s->rotuloLinha(0)->text(), " Vendas");
+        for (const char* c : {"VCCOMPRAVENDA", "BCDEVOLUCAO", "ICMSCOMUNICACAO"}) EXPECT_FALSE(s->campo(c)->isEnabled()) << c;
+        for (const char* c : {"VCTRANSPORTE", "ICMSOUTRAS"}) EXPECT_TRUE(s->campo(c)->isEnabled()) << c;
+        EXPECT_FALSE(s->campo("TRANSPORTETOMADO")->isEnabled());
+        EXPECT_EQ(s->campo("TRANSPORTETOMADO")->text(), "0");
+    });
+    EXPECT_EQ(t->figura(saida, "VCTOTAL")->text(), "100");
+
+    // Exclusões do transportador: só as de transporte; o limite é o total das saídas
+    irPara(t, TFormEdicaoDocumentos::PaginaKOV);
+    const QString exclusoes = QStringLiteral("tbsKovExclusoes");
+    EXPECT_TRUE(t->figura(exclusoes, "ENTIPI")->isReadOnly());
+    digitarFigura(t->figura(exclusoes, "ENTSUBCONTRATACAOTRANSPORTE"), "60");
+    digitarFigura(t->figura(exclusoes, "SAITRANPORTESINICIADOOUTRA"), "41");
+    QTest::mouseClick(t->botaoGravar(), Qt::LeftButton);
+    EXPECT_EQ(d.amb.ui.textos().back(), Q("Os valores lançados na exclusão do KOV estão superiores aos serviços "
+                                          "prestados informados na PRELO.").toStdString());
+    EXPECT_TRUE(e.cds.editando());
+    EXPECT_EQ(d.contar("DOCUMENTO"), 0);
+    digitarFigura(t->figura(exclusoes, "SAITRANPORTESINICIADOOUTRA"), "40");  // igual passa
+    QTest::mouseClick(t->botaoGravar(), Qt::LeftButton);
+    EXPECT_TRUE(e.cds.navegando()) << d.amb.ui.textos().back();
+    EXPECT_EQ(d.contar("DOCUMENTO"), 1);
 }
