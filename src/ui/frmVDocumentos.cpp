@@ -16,6 +16,7 @@
 #include "ui/Desenhos.h"
 #include "ui/Formulario.h"
 #include "ui/ModeloLinhas.h"
+#include "ui/frmAnoAnterior.h"
 #include "ui/frmEDocumentos.h"
 #include "ui/frmErrosConsistencia.h"
 
@@ -88,10 +89,16 @@ TFormVisaoDocumentos::TFormVisaoDocumentos(Tdm& dm, QWidget* pai) : TfrmVisaoAnc
     connect(actdbAncestralVisaoEditar, &QAction::enabledChanged, actConsistir, &QAction::setEnabled);
     actConsistir->setEnabled(actdbAncestralVisaoEditar->isEnabled());
 
-    // O botão fica junto de Inserir, Editar e Excluir; a legenda, sob a grade
+    actTrazerAnoAnterior = NovaAcao(this, "actTrazerAnoAnterior", QStringLiteral("&Trazer do ano anterior"),
+                                    QStringLiteral("Criar as declarações do ano base a partir das do ano anterior"));
+    connect(actTrazerAnoAnterior, &QAction::triggered, this, &TFormVisaoDocumentos::trazerDoAnoAnterior);
+    btnTrazer_ = BotaoDaAcao(this, actTrazerAnoAnterior, "btnTrazerAnoAnterior", QStyle::SP_ArrowForward);
+
+    // Os botões ficam junto de Inserir, Editar e Excluir; a legenda, sob a grade
     auto* lay = static_cast<QVBoxLayout*>(layout());
     auto* botoes = static_cast<QHBoxLayout*>(lay->itemAt(lay->count() - 1)->layout());
     botoes->insertWidget(3, btnConsistir_);
+    botoes->insertWidget(4, btnTrazer_);
     auto* legenda = new QWidget(this);
     legenda->setObjectName(QStringLiteral("pnlLegenda"));
     auto* leg = new QHBoxLayout(legenda);
@@ -111,6 +118,19 @@ ConjuntoDeclaracoes* TFormVisaoDocumentos::declaracoes() const { return static_c
 
 void TFormVisaoDocumentos::depoisDaEdicao() {
     if (!conjunto()->vazio()) consistir();
+}
+
+void TFormVisaoDocumentos::trazerDoAnoAnterior() {
+    ConjuntoDados* cds = conjunto();
+    if (!cds || !cds->navegando()) return;
+    TfrmAnoAnterior tela(dm(), ui(), this);
+    tela.exec();
+    if (tela.criadas() == 0) return;
+    try {
+        cds->atualizar();  // as novas aparecem na lista
+    } catch (const std::exception& e) {
+        ui().erro(e.what());
+    }
 }
 
 void TFormVisaoDocumentos::consistir() {

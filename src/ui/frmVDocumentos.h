@@ -22,17 +22,21 @@ public:
 
     ConjuntoDeclaracoes* declaracoes() const;
     QAction* actConsistir;
+    QAction* actTrazerAnoAnterior;
     QPushButton* botaoConsistir() const { return btnConsistir_; }
 
 public slots:
     // Esvazia as listas de erros, consiste a declaração atual e mostra os seus erros.
     void consistir();
+    // Abre a escolha dos contribuintes do ano anterior e, criadas as declarações, relê a lista.
+    void trazerDoAnoAnterior();
 
 protected:
     void depoisDaEdicao() override;
 
 private:
     QPushButton* btnConsistir_;
+    QPushButton* btnTrazer_;
 };
 
 }  // namespace kov::ui

@@ -9,6 +9,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QCheckBox>
+#include <QListWidget>
+#include <QTableWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -32,6 +35,7 @@
 #include "ui/GradeEditavel.h"
 #include "ui/ModeloLinhas.h"
 #include "ui/frmEDocumentos.h"
+#include "ui/frmAnoAnterior.h"
 #include "ui/frmErrosConsistencia.h"
 #include "ui/frmMudancaMunicipio.h"
 #include "ui/frmVDocumentos.h"
@@ -335,4 +339,36 @@ TEST(Documentos, MudancaDeMunicipioGravaEAbreATelaDosMunicipiosAnteriores) {
     EXPECT_EQ(gravada.detalhamentoEntrada[0].CODDRUMUNICIPIO, d.municipio(3));
     EXPECT_EQ(gravada.detalhamentoEntrada[0].VALOR, Dinheiro::deReais(500));
     EXPECT_EQ(gravada.detalhamentoEntrada[0].MUDANCAMUNICIPIO, "S");
+}
+
+TEST(Documentos, TrazerDoAnoAnteriorPelaLista) {
+    Documentos d("2015");
+    d.gravarDeclaracao(1);
+    d.dm().GravarParametro("ANOEXERCICIO", "2016");
+    ui::TFormVisaoDocumentos lista(d.dm());
+    mostrarAtiva(lista);
+    ASSERT_EQ(lista.conjunto()->quantidade(), 0);
+    bool viu = false;
+    quandoAparecer<ui::TfrmAnoAnterior>([&](ui::TfrmAnoAnterior* t) {
+        viu = true;
+        EXPECT_EQ(t->lista()->count(), 1);
+        if (t->lista()->count() == 1) {
+            EXPECT_EQ(t->lista()->item(0)->text(), Q("1234567890107 - Comércio Ação Ltda"));
+        }
+        EXPECT_FALSE(t->botaoTrazer()->isEnabled()) << "nada marcado";
+        t->selecionarTodas()->click();
+        EXPECT_TRUE(t->botaoTrazer()->isEnabled());
+        QTest::mouseClick(t->botaoTrazer(), Qt::LeftButton);
+        EXPECT_EQ(t->resumo()->text(), Q("1 declaração criada, 0 puladas."));
+        EXPECT_EQ(t->resultados()->rowCount(), 1);
+        if (t->resultados()->rowCount() == 1) {
+            EXPECT_TRUE(t->resultados()->item(0, 2)->text().startsWith("Criada"));
+        }
+        EXPECT_FALSE(t->botaoTrazer()->isEnabled());
+        t->reject();
+    });
+    QTest::mouseClick(lista.findChild<QPushButton*>("btnTrazerAnoAnterior"), Qt::LeftButton);
+    EXPECT_TRUE(viu);
+    EXPECT_EQ(lista.conjunto()->quantidade(), 1) << "a nova aparece na lista";
+    EXPECT_TRUE(d.amb.doTipo("erro").empty());
 }
