@@ -211,6 +211,35 @@ void Relatorio::cabecalhoGrupo(Banda b, bool novaPagina) {
 
 void Relatorio::quebrarPagina() { aberta_ = false; }
 
+void Relatorio::textoCorrido(const QString& t, Fonte f, double x, double largura) {
+    const double h = AlturaLinha(f);
+    const double w = largura * ResolucaoPdf / MmPorPolegada;
+    QString texto = t;
+    texto.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    for (const QString& linha : texto.split(QLatin1Char('\n'))) {
+        QStringList partes;
+        if (linha.isEmpty()) {
+            partes << QString();
+        } else {
+            QTextLayout layout(linha, fonteQt(f), const_cast<QPaintDevice*>(&referencia()));
+            QTextOption opcao;
+            opcao.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            layout.setTextOption(opcao);
+            layout.beginLayout();
+            for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
+                l.setLineWidth(w);
+                partes << linha.mid(l.textStart(), l.textLength());
+            }
+            layout.endLayout();
+        }
+        for (const QString& p : partes) {
+            Banda b;
+            b.texto(x, 0, largura, p, f, Alinhamento::Esquerda, h);
+            detalhe(std::move(b));
+        }
+    }
+}
+
 QString Relatorio::textoDaPagina(int i) const {
     QString s;
     for (const auto& c : paginas_.at(static_cast<size_t>(i)).bandas) s += c.banda.textoCompleto();

@@ -117,6 +117,10 @@ public:
     // Cabeçalho de grupo; 'novaPagina' começa o grupo numa página nova (salvo se a página
     // atual ainda não tem nada além do cabeçalho).
     void cabecalhoGrupo(Banda b, bool novaPagina);
+    // Texto longo que segue o fluxo das páginas: cada linha (as do próprio texto e as que a
+    // largura quebra nas palavras) é uma banda, de modo que o texto continua na página
+    // seguinte em vez de ser cortado. Linhas vazias do texto são mantidas.
+    void textoCorrido(const QString& t, Fonte f = {}, double x = 0, double largura = LarguraUtil);
     // Termina a página atual; a próxima banda abre outra.
     void quebrarPagina();
     // Banda repetida no alto de cada página aberta daqui em diante pelo fluxo (os títulos das

@@ -31,8 +31,17 @@ TEST(MotorRelatorio, MolduraPaginacaoEParagrafo) {
         b.valor(100, 0, 40, Dinheiro::deReais(i * 1000));
         r.detalhe(std::move(b));
     }
-    ASSERT_GE(r.paginas(), 2);
+    // Texto corrido longo (um recibo com centenas de linhas): continua nas páginas seguintes
+    QString recibo;
+    for (int i = 1; i <= 200; ++i) recibo += QStringLiteral("Município %1                 %2\r\n").arg(i, 3).arg(i * 10);
+    r.textoCorrido(recibo, Mono(9));
+    ASSERT_GE(r.paginas(), 4);
     const std::string t = teste::TextoDoPdf(r);
+    std::string todas;
+    for (int i = 0; i < r.paginas(); ++i) todas += r.textoDaPagina(i).toStdString();
+    EXPECT_EQ(Contar(todas, "Município "), 200u);
+    EXPECT_NE(r.textoDaPagina(r.paginas() - 1).indexOf(QStringLiteral("Município 200                 2000")), -1);
+    EXPECT_EQ(Contar(t, "Município"), 200u);
     EXPECT_EQ(Contar(t, "Recibo de Transmissão do Arquivo"), 1u);  // título só na primeira página
     EXPECT_EQ(Contar(t, NomeAdministracao), 1u);
     EXPECT_NE(t.find("Tessiva"), std::string::npos);
@@ -67,6 +76,11 @@ TEST(MotorRelatorio, ImpressoraComIntervaloEProgresso) {
         r.detalhe(std::move(b));
     }
     ASSERT_GE(r.paginas(), 3);
+    // Uma linha mais larga que a página quebra em várias, sem perder caracteres
+    Relatorio largo(QStringLiteral("Largo"));
+    largo.textoCorrido(QString(400, QLatin1Char('x')), Mono(9));
+    EXPECT_EQ(largo.textoDaPagina(0).count(QLatin1Char('x')), 400);
+    EXPECT_GT(largo.textoDaPagina(0).count(QLatin1Char('\n')), 2);
     teste::PastaTemporaria pasta;
     auto imprimir = [&](int de, int ate, int cancelarEm, const std::string& nome) {
         QPrinter impressora;
