@@ -334,10 +334,10 @@ ConjuntoDetalhe<GISaidas>& ConjuntoDeclaracoes::giSaidas() {
     if (!giSaidas_)
         giSaidas_ = conjuntoGI<GISaidas>(dm_, *this, "cdsGISaidas", &Declaracao::giSaidas, GravarLinhaGISaidas,
                                          {{"UF_ID", "UF", false},
-                                          {"VALORCONTABILCONT", "V. Contábil Contrib.", false},
-                                          {"VALORCONTABILNAOCONT", "V. Contábil N. Contrib.", false},
-                                          {"BASECALCULOCONT", "B. Cálculo Contrib.", false},
-                                          {"BASECALCULONAOCONT", "B. Cálculo N. Contrib.", false},
+                                          {"VALORCONTABILCONT", "Valor Contábil\nContribuinte", false},
+                                          {"VALORCONTABILNAOCONT", "Valor Contábil\nNão Contribuinte", false},
+                                          {"BASECALCULOCONT", "Base de Cálculo\nContribuinte", false},
+                                          {"BASECALCULONAOCONT", "Base de Cálculo\nNão Contribuinte", false},
                                           {"OUTRASSAIDAS", "Outras Saídas", false},
                                           {"SUBSTTRIBUTARIA", "Substit. Tributária", false}});
     return static_cast<ConjuntoDetalhe<GISaidas>&>(*giSaidas_);

@@ -141,7 +141,6 @@ CampoValor* TfrmAncestralDetalhamentoES::adicionarCampo(const char* fonte, const
                                                         const QString& rotulo) {
     QWidget* p = corpo();
     auto* l = new QLabel(rotulo, p);
-    l->setWordWrap(true);
     auto* e = new CampoValor(p);
     e->setObjectName(QString::fromLatin1(nomeCampo));
     LigarCampoDe(e, fonte, nomeCampo);

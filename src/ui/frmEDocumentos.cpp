@@ -132,6 +132,8 @@ TFormEdicaoDocumentos::TFormEdicaoDocumentos(Tdm& dm, ConjuntoDeclaracoes* decla
     mostrarRegistro();
     atualizarGrades();
     setMinimumWidth(760);
+    // Cabe numa tela de 1366x768 com as grades da GI inteiras
+    resize(1040, 690);
 }
 
 ConjuntoDeclaracoes* TFormEdicaoDocumentos::declaracoes() const { return static_cast<ConjuntoDeclaracoes*>(conjunto()); }

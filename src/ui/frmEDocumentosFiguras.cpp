@@ -31,8 +31,9 @@ namespace kov::ui {
 namespace {
 
 const char* const TITULO_AVISO = "KOV";
-constexpr int LARGURA_VALOR = 140;
-constexpr int LARGURA_DESCRICAO = 200;
+constexpr int LARGURA_VALOR = 112;
+constexpr int LARGURA_DESCRICAO = 150;
+constexpr int LARGURA_MUNICIPIO = 260;
 
 // Abas de uma variante da PRELO, na ordem dos quadros
 enum AbaPrelo { AbaEstoque = 0, AbaDO, AbaDRO, AbaEntrada, AbaSaida };
@@ -163,9 +164,14 @@ QWidget* TFormEdicaoDocumentos::montarGrade(QWidget* a, QTableView*& grade, Grad
     const size_t n = colunas.size();
     g = new GradeEditavel(grade, c, std::move(colunas), ui(), this);
     // Larguras fixas: os totais ficam sob as suas colunas
-    const int primeira = n == 3 ? 80 : LARGURA_DESCRICAO;
-    for (size_t i = 0; i < n; ++i)
-        grade->setColumnWidth(static_cast<int>(i), i == 0 ? primeira : (n == 3 && i == 1 ? LARGURA_DESCRICAO : LARGURA_VALOR));
+    // Outras entradas: código, município e valor; GI: a UF e os valores
+    const bool municipios = n == 3;
+    for (size_t i = 0; i < n; ++i) {
+        int largura = LARGURA_VALOR;
+        if (i == 0) largura = municipios ? 80 : LARGURA_DESCRICAO;
+        else if (municipios && i == 1) largura = LARGURA_MUNICIPIO;
+        grade->setColumnWidth(static_cast<int>(i), largura);
+    }
     grade->horizontalHeader()->setStretchLastSection(false);
     connect(g->modelo(), &QAbstractItemModel::modelReset, this, [this] { atualizarGrades(); });
     connect(g->modelo(), &QAbstractItemModel::dataChanged, this, [this] { atualizarGrades(); });
