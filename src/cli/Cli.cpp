@@ -23,6 +23,7 @@ const std::vector<Verbo>& verbos() {
         verbosEntrega(v);
         verbosArquivos(v);
         verbosReferencias(v);
+        verbosBackup(v);
         return v;
     }();
     return lista;

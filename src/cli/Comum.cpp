@@ -1,6 +1,9 @@
 #include "cli/Comum.h"
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <iostream>
 
 #include "data/Cadastros.h"
 #include "data/dmPrincipal.h"
@@ -23,6 +26,20 @@ bool InteracaoCli::pergunta(const std::string&, const std::string& texto) {
 void InteracaoCli::erro(const std::string& texto) {
     falhas_++;
     err_ << paraTerminal(texto) << "\n";
+}
+
+std::string InteracaoCli::opcoesArquivoExistente() {
+    err_ << "Já existe um arquivo de backup com data de hoje. Deseja sobrescreve-lo? [Sim]\n";
+    return "S";
+}
+
+void InteracaoCli::progresso(unsigned long long feito, unsigned long long total) {
+    if (total == 0 || &err_ != &std::cerr || ::isatty(STDERR_FILENO) != 1) return;
+    const int p = static_cast<int>(feito * 100 / total);
+    if (p == ultimoPercentual_) return;
+    ultimoPercentual_ = p;
+    err_ << "\r" << p << "%" << (p >= 100 ? "\n" : "") << std::flush;
+    if (p >= 100) ultimoPercentual_ = -1;
 }
 
 std::string InteracaoCli::paraTerminal(const std::string& t) {

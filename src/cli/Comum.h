@@ -34,6 +34,9 @@ public:
     void mostrarStatus(const std::string& texto) override;
     bool pergunta(const std::string& titulo, const std::string& texto) override;
     void erro(const std::string& texto) override;
+    std::string opcoesArquivoExistente() override;
+    // Andamento em porcentagem numa só linha, quando stderr é um terminal.
+    void progresso(unsigned long long feito, unsigned long long total) override;
     int falhas() const { return falhas_; }
     // As mensagens informativas (o resultado de um verbo, como a da atualização da base) vão
     // para 'saida' em vez de stderr.
@@ -46,6 +49,7 @@ private:
     std::ostream& err_;
     std::ostream* informacoes_ = nullptr;
     int falhas_ = 0;
+    int ultimoPercentual_ = -1;
 };
 
 // Abre o módulo de dados como o programa faz ao iniciar; falso se não ficou utilizável.
@@ -106,5 +110,6 @@ void verbosRelatorios(std::vector<Verbo>& v);
 void verbosEntrega(std::vector<Verbo>& v);
 void verbosArquivos(std::vector<Verbo>& v);
 void verbosReferencias(std::vector<Verbo>& v);
+void verbosBackup(std::vector<Verbo>& v);
 
 }  // namespace kov::cli

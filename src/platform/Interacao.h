@@ -21,6 +21,12 @@ public:
     virtual std::string escolherPasta(const std::string& titulo, const std::string& inicial) { return {}; }
     virtual void mostrarStatus(const std::string& texto) {}
     virtual void limparStatus() {}
+    // Pergunta de três saídas quando o arquivo de cópia de segurança do dia já existe:
+    // "S" sobrescrever, "N" não gravar, "R" gravar com outro nome; vazio quando a janela é
+    // fechada sem resposta.
+    virtual std::string opcoesArquivoExistente() { return "S"; }
+    // Andamento de um trabalho longo ('feito' de 'total'; total 0 quando desconhecido).
+    virtual void progresso(unsigned long long feito, unsigned long long total) {}
 };
 
 // Erro do sistema com o texto exato a mostrar ao usuário.

@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QProgressBar>
 
 #include "ui/CaixaMensagem.h"
 #include "ui/pdrBasica.h"
+#include "ui/uOpcoes.h"
 
 namespace kov::ui {
 
@@ -59,6 +61,22 @@ void InteracaoGui::mostrarStatus(const std::string& texto) {
     if (barra_) barra_->showMessage(TextoParaTela(texto));
     // O programa trabalha numa só linha de execução: deixa a barra se redesenhar durante
     // as rotinas longas.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+std::string InteracaoGui::opcoesArquivoExistente() {
+    TscrOpcoes opcoes(pai());
+    opcoes.exec();
+    return opcoes.resultado().toStdString();
+}
+
+void InteracaoGui::progresso(unsigned long long feito, unsigned long long total) {
+    QWidget* janela = pai();
+    auto* barra = janela ? janela->findChild<QProgressBar*>(QStringLiteral("barraProgresso")) : nullptr;
+    if (!barra || total == 0) return;
+    const int valor = static_cast<int>(feito * static_cast<unsigned long long>(barra->maximum()) / total);
+    if (valor == barra->value()) return;
+    barra->setValue(valor);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 

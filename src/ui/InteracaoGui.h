@@ -25,6 +25,10 @@ public:
     std::string escolherPasta(const std::string& titulo, const std::string& inicial) override;
     void mostrarStatus(const std::string& texto) override;
     void limparStatus() override;
+    // A pergunta de três saídas TscrOpcoes.
+    std::string opcoesArquivoExistente() override;
+    // A barra de andamento "barraProgresso" da janela ativa, quando ela tem uma.
+    void progresso(unsigned long long feito, unsigned long long total) override;
 
 private:
     QWidget* pai() const;

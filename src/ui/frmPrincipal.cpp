@@ -26,6 +26,8 @@
 #include "ui/frmVContribuintes.h"
 #include "ui/frmVDocumentos.h"
 #include "ui/frmVResponsaveis.h"
+#include "ui/scrBackup.h"
+#include "delivery/untBackup.h"
 
 namespace kov::ui {
 
@@ -129,9 +131,9 @@ void TFormPrincipal::criarMenus() {
                                  QStringLiteral("Gravação em Mídia Eletrônica"), false);
     actCaptura = criarAcao("actCaptura", QStringLiteral("Capturar Protocolo"), {}, false);
     actBackup = criarAcao("actBackup", QStringLiteral("&Cópia de Segurança"), QStringLiteral("Gera cópia de segurança"),
-                          false);
+                          true);
     actRestore = criarAcao("actRestore", QStringLiteral("&Restauração"), QStringLiteral("Restaura cópia de segurança"),
-                           false);
+                           true);
     actParametros = criarAcao("actParametros", QStringLiteral("&Parâmetros"), QStringLiteral("Parâmetros do Sistema"),
                               true);
     actRelatorios = criarAcao("actRelatorios", QStringLiteral("Relatórios"), {}, true);
@@ -147,6 +149,8 @@ void TFormPrincipal::criarMenus() {
     connect(actCadastroDocumentos, &QAction::triggered, this, [this] { abrirLista<TFormVisaoDocumentos>(dm_, this); });
     connect(actRelatorios, &QAction::triggered, this, &TFormPrincipal::abrirRelatorios);
     connect(actSair, &QAction::triggered, this, &TFormPrincipal::sair);
+    connect(actBackup, &QAction::triggered, this, [this] { abrirBackup(TscrBackup::ModoCopia); });
+    connect(actRestore, &QAction::triggered, this, [this] { abrirBackup(TscrBackup::ModoRestauracao); });
     connect(actParametros, &QAction::triggered, this, &TFormPrincipal::abrirParametros);
     connect(actAjuda, &QAction::triggered, this, &TFormPrincipal::abrirAjuda);
     connect(actSobre, &QAction::triggered, this, &TFormPrincipal::mostrarSobre);
@@ -379,6 +383,13 @@ bool TFormPrincipal::event(QEvent* e) {
         atualizarAnoBase();
         return true;
     }
+    // Ao fechar, a cópia automática da base quando a mais nova já passou dos dias do KOV.ini;
+    // uma falha é dita e o programa fecha assim mesmo
+    if (e->type() == QEvent::Close && dm_.conectado()) {
+        dm_.ui().mostrarStatus("Gerando cópia de segurança automática da base");
+        TBackup(dm_, dm_.ui()).BackupAutomatico();
+        dm_.ui().limparStatus();
+    }
     return QMainWindow::event(e);
 }
 
@@ -390,6 +401,12 @@ void TFormPrincipal::sair() {
         dm_.ui().erro(ex.what());
     }
     close();
+}
+
+void TFormPrincipal::abrirBackup(int modo) {
+    // A tela é destruída ao fechar
+    auto* tela = new TscrBackup(dm_, modo, this);
+    tela->Executar();
 }
 
 void TFormPrincipal::abrirParametros() {

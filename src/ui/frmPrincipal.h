@@ -43,6 +43,8 @@ public slots:
     void abrirParametros();
     // Impressões > Relatórios: a seleção de impressão TFormFiltros.
     void abrirRelatorios();
+    // Tela de cópia de segurança (0) ou de restauração (1).
+    void abrirBackup(int modo);
     void abrirAjuda();
     void mostrarSobre();
 

@@ -1,5 +1,7 @@
 #include "apoio/Cadastro.h"
 
+#include "data/RegrasDeclaracao.h"
+
 #include <string>
 
 #include "data/LinhasBanco.h"

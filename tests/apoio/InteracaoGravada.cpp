@@ -25,6 +25,20 @@ std::string InteracaoGravada::escolherPasta(const std::string& titulo, const std
 
 void InteracaoGravada::mostrarStatus(const std::string& texto) { mensagens.push_back({"status", "", texto}); }
 
+std::string InteracaoGravada::opcoesArquivoExistente() {
+    mensagens.push_back({"opcoes", "Confirmação", "Já existe um arquivo de backup com data de hoje. Deseja sobrescreve-lo?"});
+    if (opcoes.empty()) return "S";
+    const std::string r = opcoes.front();
+    opcoes.pop_front();
+    return r;
+}
+
+void InteracaoGravada::progresso(unsigned long long feito, unsigned long long total) {
+    ++progressos;
+    ultimoFeito = feito;
+    ultimoTotal = total;
+}
+
 std::vector<std::string> InteracaoGravada::textos() const {
     std::vector<std::string> v;
     for (const auto& m : mensagens)

@@ -30,6 +30,15 @@ public:
     // Textos de todas as mensagens (sem os status), na ordem.
     std::vector<std::string> textos() const;
     bool contem(const std::string& texto) const;
+
+    // Respostas da pergunta de três saídas ("S", "N", "R" ou ""), em ordem ("S" quando acabam);
+    // cada pergunta é gravada como "opcoes".
+    std::deque<std::string> opcoes;
+    std::string opcoesArquivoExistente() override;
+    // Avisos de andamento recebidos e o último.
+    int progressos = 0;
+    unsigned long long ultimoFeito = 0, ultimoTotal = 0;
+    void progresso(unsigned long long feito, unsigned long long total) override;
 };
 
 }  // namespace kov::teste

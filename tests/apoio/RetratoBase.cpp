@@ -104,3 +104,16 @@ std::string RetratoBase(const std::string& banco) {
 }
 
 }  // namespace kov::teste
+
+namespace kov::teste {
+
+std::string RetratoDados(const std::string& banco) {
+    std::string r, linha;
+    std::istringstream in(RetratoBase(banco));
+    while (std::getline(in, linha))
+        if (linha.rfind("TABELA ", 0) == 0 || linha.rfind("  linha ", 0) == 0 || linha.rfind("GERADOR ", 0) == 0)
+            r += linha + "\n";
+    return r;
+}
+
+}  // namespace kov::teste

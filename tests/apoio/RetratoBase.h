@@ -11,3 +11,12 @@ namespace kov::teste {
 std::string RetratoBase(const std::string& banco);
 
 }  // namespace kov::teste
+
+namespace kov::teste {
+
+// Só as tabelas, as suas linhas e os geradores: o que uma cópia e restauração da base precisa
+// trazer de volta. A reconstrução pelo gbak refaz o catálogo e muda detalhes que não são dados
+// (o subtipo gravado das colunas de data).
+std::string RetratoDados(const std::string& banco);
+
+}  // namespace kov::teste

@@ -124,8 +124,8 @@ TEST(FormPrincipal, MenusBotoesDicasEComandosHabilitados) {
         {"actTransmissao", "&Transmissão via Internet", "Transmite via Internet", false},
         {"actGravaDisquete", "&Gravação em Mídia Eletrônica", "Gravação em Mídia Eletrônica", false},
         {"actCaptura", "Capturar Protocolo", "", false},
-        {"actBackup", "&Cópia de Segurança", "Gera cópia de segurança", false},
-        {"actRestore", "&Restauração", "Restaura cópia de segurança", false},
+        {"actBackup", "&Cópia de Segurança", "Gera cópia de segurança", true},
+        {"actRestore", "&Restauração", "Restaura cópia de segurança", true},
         {"actParametros", "&Parâmetros", "Parâmetros do Sistema", true},
         {"actRelatorios", "Relatórios", "", true},
         {"actPrintReciboComputador", "do &Computador", "", false},
@@ -178,8 +178,9 @@ TEST(FormPrincipal, MenusBotoesDicasEComandosHabilitados) {
     EXPECT_EQ(botoes, QStringList({QString::fromUtf8("Responsáveis"), "Contribuintes", "Documentos",
                                    QString::fromUtf8("Cópia Segurança"), QString::fromUtf8("Restauração"),
                                    QString::fromUtf8("Transmissão"), QString::fromUtf8("Gravação"), "Sair"}));
-    // Responsáveis, Contribuintes, Documentos e Sair; os outros comandos esperam as suas telas
-    EXPECT_EQ(habilitados, std::vector<bool>({true, true, true, false, false, false, false, true}));
+    // Responsáveis, Contribuintes, Documentos, Cópia Segurança, Restauração e Sair; os outros
+    // comandos esperam as suas telas
+    EXPECT_EQ(habilitados, std::vector<bool>({true, true, true, true, true, false, false, true}));
     auto* btnSair = barra->findChild<QToolButton*>("btnSair");
     EXPECT_EQ(btnSair->toolTip(), "Sair");
 }
@@ -244,8 +245,13 @@ TEST(FormPrincipal, FecharPelaMolduraNaoPerguntaNemEsvaziaATemp) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     EXPECT_TRUE(form.close());
     EXPECT_FALSE(form.isVisible());
-    EXPECT_TRUE(amb.ui.mensagens.empty());
+    EXPECT_TRUE(amb.ui.textos().empty());
     EXPECT_TRUE(fs::exists(amb.pastaTemp() / "ReciboKOV.txt"));
+    // Sem cópia nenhuma na pasta de cópias: a cópia automática da base foi feita ao fechar
+    size_t copias = 0;
+    for (const auto& e : fs::directory_iterator(amb.inst.raiz.caminho() / "backup"))
+        copias += e.path().filename().string().rfind("BKP_KOV_BNC", 0) == 0;
+    EXPECT_EQ(copias, 1u);
 }
 
 TEST(FormPrincipal, MensagemDeAtualizacaoRelêOAnoBase) {
