@@ -1,20 +1,11 @@
 #include "delivery/DRUFWUtils.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "platform/Interacao.h"
-
-extern char** environ;
+#include "platform/Processos.h"
 
 namespace fs = std::filesystem;
 
@@ -22,18 +13,10 @@ namespace kov {
 
 namespace {
 
-struct AcoesArquivo {
-    posix_spawn_file_actions_t a;
-    AcoesArquivo() { posix_spawn_file_actions_init(&a); }
-    ~AcoesArquivo() { posix_spawn_file_actions_destroy(&a); }
-};
-
 std::string programaDaPastaOuSistema(const std::string& dirPrograma, const std::string& nome) {
     const fs::path local = fs::path(dirPrograma) / nome;
     if (::access(local.c_str(), X_OK) == 0) return local.string();
-    const fs::path sistema = fs::path("/usr/bin") / nome;
-    if (::access(sistema.c_str(), X_OK) == 0) return sistema.string();
-    return nome;
+    return (fs::path("/usr/bin") / nome).string();
 }
 
 // A ferramenta acusa falha pelo código de saída e também pelas suas linhas de erro
@@ -50,37 +33,9 @@ void apagar(const std::string& arquivo) {
 
 ResultadoFerramenta RodarFerramenta(const std::string& programa, const std::vector<std::string>& argumentos,
                                     const std::string& pastaTrabalho) {
-    std::vector<std::string> textos{programa};
-    textos.insert(textos.end(), argumentos.begin(), argumentos.end());
-    std::vector<char*> argv;
-    for (auto& t : textos) argv.push_back(t.data());
-    argv.push_back(nullptr);
-
-    // Saída e erros num arquivo anônimo: nada a ler enquanto a ferramenta roda, nenhum
-    // limite de tamanho de cano que a faça esperar
-    std::FILE* registro = std::tmpfile();
-    if (!registro) throw ErroSistema("Não foi possível executar " + programa + ": " + std::strerror(errno) + ".");
-    std::unique_ptr<std::FILE, decltype(&std::fclose)> guarda(registro, &std::fclose);
-    AcoesArquivo acoes;
-    posix_spawn_file_actions_adddup2(&acoes.a, fileno(registro), STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&acoes.a, fileno(registro), STDERR_FILENO);
-    posix_spawn_file_actions_addopen(&acoes.a, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    if (!pastaTrabalho.empty()) posix_spawn_file_actions_addchdir_np(&acoes.a, pastaTrabalho.c_str());
-    pid_t pid = -1;
-    const int r = posix_spawnp(&pid, programa.c_str(), &acoes.a, nullptr, argv.data(), environ);
-    if (r != 0) throw ErroSistema("Não foi possível executar " + programa + ": " + std::strerror(r) + ".");
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR)
-            throw ErroSistema("Não foi possível esperar o fim de " + programa + ": " + std::strerror(errno) + ".");
-    }
-    ResultadoFerramenta res;
-    res.codigo = WIFEXITED(status) ? WEXITSTATUS(status) : (WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1);
-    std::rewind(registro);
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, registro)) > 0) res.saida.append(buf, n);
-    return res;
+    ResultadoFerramenta r;
+    r.codigo = ExecutarEEsperar(programa, argumentos, pastaTrabalho, {}, &r.saida);
+    return r;
 }
 
 std::string ProgramaGbak(const std::string& dirPrograma) { return programaDaPastaOuSistema(dirPrograma, "gbak"); }

@@ -12,13 +12,13 @@ struct ResultadoFerramenta {
     std::string saida;
 };
 
-// Roda o programa com os argumentos e espera o fim, guardando o que ele escreve. Lança
-// ErroSistema quando o programa não pode ser iniciado.
+// Roda o programa (caminho completo) com os argumentos e espera o fim, guardando o que ele
+// escreve. Lança ErroSistema quando o programa não pode ser iniciado.
 ResultadoFerramenta RodarFerramenta(const std::string& programa, const std::vector<std::string>& argumentos,
                                     const std::string& pastaTrabalho = {});
 
 // A ferramenta de cópia da base: "gbak" da pasta do programa quando existe, senão a do
-// sistema (pacote firebird3.0-utils).
+// sistema (/usr/bin, pacote firebird3.0-utils).
 std::string ProgramaGbak(const std::string& dirPrograma);
 // A de conserto do cabeçalho de uma cópia feita sob a trava de cópia física (nbackup -F).
 std::string ProgramaNbackup(const std::string& dirPrograma);

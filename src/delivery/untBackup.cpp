@@ -122,7 +122,9 @@ void copiarArquivo(const std::string& origem, const std::string& destino, Intera
         ::unlink(temporario.c_str());
         throw std::system_error(erro, std::generic_category(), "não foi possível gravar " + destino);
     }
-    // O arquivo novo fica com o dono do original (um servidor Firebird precisa abri-lo)
+    // O arquivo novo fica com o dono e as permissões do original (um servidor Firebird
+    // precisa abri-lo)
+    ::chmod(temporario.c_str(), st.st_mode & 07777);
     if (::chown(temporario.c_str(), st.st_uid, st.st_gid) != 0) {
         // sem permissão para trocar o dono: fica o usuário que copiou
     }
@@ -400,6 +402,14 @@ bool TBackup::trocarBase(const CaminhosRestauracao& c, const std::string& arquiv
     PontoDeParada("restauracao-antes-troca");
     ui_.mostrarStatus("Substituindo a base de dados");
     copiarArquivo(c.extraida, c.base + ".restaurando");
+    // A base restaurada fica com o dono e as permissões da que ela substitui
+    struct stat st {};
+    if (::stat(c.base.c_str(), &st) == 0) {
+        ::chmod((c.base + ".restaurando").c_str(), st.st_mode & 07777);
+        if (::chown((c.base + ".restaurando").c_str(), st.st_uid, st.st_gid) != 0) {
+            // sem permissão para trocar o dono: fica o usuário que restaurou
+        }
+    }
     // A troca de nome é atômica: quem abrir a base encontra a antiga ou a restaurada inteira
     RenomearSincronizado(c.base + ".restaurando", c.base);
     // Um diário de atualização interrompida falaria da base antiga, não desta

@@ -81,11 +81,12 @@ TscrBackup::TscrBackup(Tdm& dm, int modo, QWidget* pai)
     if (modo_ == ModoCopia) {
         setWindowTitle(QStringLiteral("Cópia de segurança dos dados"));
         btnPasta->setText(QStringLiteral("Selecione o local para a cópia de segurança"));
-        btnPasta->setFixedWidth(270);
+        // 270 pixels, ou o que o texto pedir na fonte do sistema (nunca cortado)
+        btnPasta->setMinimumWidth(270);
         btnPasta->show();
     } else {
         setWindowTitle(QStringLiteral("Restauração de cópia de segurança dos dados"));
-        btnPasta->setFixedWidth(400);
+        btnPasta->setMinimumWidth(400);
         btnPasta->hide();
     }
     paginas_->setCurrentIndex(PaginaTipo);
@@ -192,6 +193,7 @@ QWidget* TscrBackup::paginaArquivo() {
     edtArquivo = new QLineEdit(p);
     edtArquivo->setObjectName(QStringLiteral("edtArquivo"));
     auto* btnLocalizar = BotaoDaAcao(p, acBackupFile, "btnLocalizar", QStyle::SP_DirOpenIcon);
+    btnLocalizar->setMaximumWidth(48);
     auto* linha = new QHBoxLayout;
     linha->addWidget(edtArquivo, 1);
     linha->addWidget(btnLocalizar);
