@@ -177,12 +177,6 @@ std::time_t segundosDe(std::tm m) {
 
 }  // namespace
 
-std::string DiretorioInstalacao(const std::string& dirPrograma) {
-    fs::path p = fs::path(IncluirBarra(dirPrograma)).parent_path();
-    if (maiusculas(p.filename().string()) == "EXE") p = p.parent_path();
-    return IncluirBarra(p.string());
-}
-
 std::string PastaBackupPadrao(const std::string& dirPrograma) {
     return IncluirBarra((fs::path(dirPrograma) / ".." / "backup").lexically_normal().string());
 }

@@ -27,9 +27,6 @@ extern const char* const MSG_RESTAURACAO_FINALIZADA;  // "Restauração Finaliza
 extern const char* const MSG_BASE_RESTAURADA;       // "BACKUP RESTAURADO COM SUCESSO.\n\rO sistema será FINALIZADO..."
 extern const char* const MSG_CONFIRMA_RESTAURACAO;  // "ATENÇÃO:\r\nEsta operação não pode ser desfeita, ..."
 
-// Pasta de instalação: a pasta de cima da pasta do programa quando esta se chama EXE (em
-// qualquer caixa); senão a própria pasta do programa. Com barra final.
-std::string DiretorioInstalacao(const std::string& dirPrograma);
 // Pasta padrão das cópias: pasta do programa + "../backup/", normalizada, com barra final.
 std::string PastaBackupPadrao(const std::string& dirPrograma);
 

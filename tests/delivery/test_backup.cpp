@@ -134,11 +134,14 @@ TEST(BackupNomes, NomesComentarioLinhaEPastas) {
     EXPECT_EQ(linha, "123.456789.0107 de 01 a 12/2026 - 0000000042");
     EXPECT_EQ(linha.substr(34, 10), "0000000042");
 
-    // A pasta de instalação: a pasta acima de EXE, mesmo com "EXE" antes no caminho
-    EXPECT_EQ(DiretorioInstalacao("/c/EXEMPLOS/KOV/EXE/"), "/c/EXEMPLOS/KOV/");
-    EXPECT_EQ(DiretorioInstalacao("/opt/kov/exe"), "/opt/kov/");
-    EXPECT_EQ(DiretorioInstalacao("/opt/EXEMPLOS/kov/"), "/opt/EXEMPLOS/kov/");
+    // "EXE" duas vezes no caminho do programa: as cópias vão para a pasta ao lado de EXE e a
+    // restauração trabalha ao lado da base do KOV.ini, nunca numa pasta de cima
     EXPECT_EQ(PastaBackupPadrao("/c/EXEMPLOS/KOV/EXE/"), "/c/EXEMPLOS/KOV/backup/");
+    const auto c = CaminhosDaRestauracao("/c/EXEMPLOS/KOV/BD/KOV.GDB");
+    EXPECT_EQ(c.seguranca, "/c/EXEMPLOS/KOV/BD/bkpOriginalKOV.GDB");
+    EXPECT_EQ(c.trabalho, "/c/EXEMPLOS/KOV/BD/TEMP");
+    EXPECT_EQ(c.copiaZip, "/c/EXEMPLOS/KOV/BD/TEMP/bkp.zip");
+    EXPECT_EQ(c.extraida, "/c/EXEMPLOS/KOV/BD/TEMP/KOV.GDB");
 }
 
 TEST_F(Backup, BaseDeIdaEVoltaTrazCadaLinha) {
