@@ -205,14 +205,17 @@ public:
     }
     const L* registro() const {
         if (this->editando()) return &edicao_;
-        const auto* v = vetor();
-        if (!v || this->atual() < 0 || this->atual() >= linhas()) return nullptr;
-        return &(*v)[indices_[static_cast<size_t>(this->atual())]];
+        return talvez(this->atual());
     }
 
 protected:
     int linhas() const override { return static_cast<int>(indices_.size()); }
-    fb::Valor lerLinha(int linha, const Campo& c) const override { return this->ler(em(linha), c); }
+    // Outro observador da declaração pode ler antes de este conjunto seguir a mudança (as
+    // linhas lembradas são de um agregado que já mudou): a linha que sumiu lê vazia.
+    fb::Valor lerLinha(int linha, const Campo& c) const override {
+        const L* l = talvez(linha);
+        return l ? this->ler(*l, c) : fb::Valor();
+    }
     fb::Valor lerEdicao(const Campo& c) const override { return this->ler(edicao_, c); }
     void escreverEdicao(const Campo& c, const fb::Valor& v) override { this->escrever(edicao_, c, v); }
     void carregar() override {
@@ -252,6 +255,12 @@ private:
         return d ? &(d->*regras_.linhas) : nullptr;
     }
     const L& em(int linha) const { return vetor()->at(indices_.at(static_cast<size_t>(linha))); }
+    const L* talvez(int linha) const {
+        const auto* v = vetor();
+        if (!v || linha < 0 || linha >= linhas()) return nullptr;
+        const size_t i = indices_[static_cast<size_t>(linha)];
+        return i < v->size() ? &(*v)[i] : nullptr;
+    }
     // Mudança feita por este conjunto: o aviso da declaração não o relê no meio dela.
     template <class F>
     void mudando(F&& f) {

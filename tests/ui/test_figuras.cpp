@@ -383,3 +383,22 @@ TEST(Figuras, TransportadorExteriorELimiteDasExclusoes) {
     EXPECT_TRUE(e.cds.navegando()) << d.amb.ui.textos().back();
     EXPECT_EQ(d.contar("DOCUMENTO"), 1);
 }
+
+TEST(Figuras, DetalhamentoVindoDaListaDeConsistenciasGravaNaBase) {
+    Documentos d;
+    const int id = d.gravarDeclaracao(1);
+    Editor e(d, 2026, false);
+    mostrarAtiva(*e.tela);
+    auto tela = ui::CriarTelaDetalhamento(2, d.dm(), e.cds, e.tela.get());
+    tela->definirDaListaConsistencia(true);
+    mostrarAtiva(*tela);
+    digitarFigura(tela->campo("VCOUTRAS"), "33");
+    QTest::mouseClick(tela->botaoGravar(), Qt::LeftButton);
+    EXPECT_FALSE(tela->isVisible());
+    // Sem gravação do editor depois: a declaração já está na base, com os totais refeitos
+    const Declaracao g = CarregarDeclaracao(d.dm().MainConnection, id);
+    ASSERT_TRUE(g.detalhamento(2) && g.entrada);
+    EXPECT_EQ(v(g.detalhamento(2)->VCOUTRAS), R(33));
+    EXPECT_EQ(v(g.entrada->VCOUTROS), R(33));
+    EXPECT_TRUE(e.cds.editando()) << "o editor continua com a declaração em edição";
+}
