@@ -23,6 +23,7 @@
 #include "ui/Parametros.h"
 #include "ui/QuadroMensagens.h"
 #include "ui/frmFiltros.h"
+#include "ui/frmEntrega.h"
 #include "ui/frmVContribuintes.h"
 #include "ui/frmVDocumentos.h"
 #include "ui/frmVResponsaveis.h"
@@ -126,9 +127,9 @@ void TFormPrincipal::criarMenus() {
     actSair = criarAcao("actSair", QStringLiteral("&Sair"), QStringLiteral("Sair"), true);
     actSair->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
     actTransmissao = criarAcao("actTransmissao", QStringLiteral("&Transmissão via Internet"),
-                               QStringLiteral("Transmite via Internet"), false);
+                               QStringLiteral("Transmite via Internet"), true);
     actGravaDisquete = criarAcao("actGravaDisquete", QStringLiteral("&Gravação em Mídia Eletrônica"),
-                                 QStringLiteral("Gravação em Mídia Eletrônica"), false);
+                                 QStringLiteral("Gravação em Mídia Eletrônica"), true);
     actCaptura = criarAcao("actCaptura", QStringLiteral("Capturar Protocolo"), {}, false);
     actBackup = criarAcao("actBackup", QStringLiteral("&Cópia de Segurança"), QStringLiteral("Gera cópia de segurança"),
                           true);
@@ -148,6 +149,8 @@ void TFormPrincipal::criarMenus() {
             [this] { abrirLista<TFormVisaoResponsaveis>(dm_, this); });
     connect(actCadastroDocumentos, &QAction::triggered, this, [this] { abrirLista<TFormVisaoDocumentos>(dm_, this); });
     connect(actRelatorios, &QAction::triggered, this, &TFormPrincipal::abrirRelatorios);
+    connect(actTransmissao, &QAction::triggered, this, [this] { AbrirTelaEntrega(dm_, ModoEntrega::Transmissao, this); });
+    connect(actGravaDisquete, &QAction::triggered, this, [this] { AbrirTelaEntrega(dm_, ModoEntrega::Gravacao, this); });
     connect(actSair, &QAction::triggered, this, &TFormPrincipal::sair);
     connect(actBackup, &QAction::triggered, this, [this] { abrirBackup(TscrBackup::ModoCopia); });
     connect(actRestore, &QAction::triggered, this, [this] { abrirBackup(TscrBackup::ModoRestauracao); });

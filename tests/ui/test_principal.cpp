@@ -121,8 +121,8 @@ TEST(FormPrincipal, MenusBotoesDicasEComandosHabilitados) {
         {"actCadastroDocumentos", "&Documentos", "Cadastro de Documentos", true},
         {"actCadastroResponsaveis", "Responsáveis", "Cadastro de Responsáveis", true},
         {"actSair", "&Sair", "Sair", true},
-        {"actTransmissao", "&Transmissão via Internet", "Transmite via Internet", false},
-        {"actGravaDisquete", "&Gravação em Mídia Eletrônica", "Gravação em Mídia Eletrônica", false},
+        {"actTransmissao", "&Transmissão via Internet", "Transmite via Internet", true},
+        {"actGravaDisquete", "&Gravação em Mídia Eletrônica", "Gravação em Mídia Eletrônica", true},
         {"actCaptura", "Capturar Protocolo", "", false},
         {"actBackup", "&Cópia de Segurança", "Gera cópia de segurança", true},
         {"actRestore", "&Restauração", "Restaura cópia de segurança", true},
@@ -178,9 +178,8 @@ TEST(FormPrincipal, MenusBotoesDicasEComandosHabilitados) {
     EXPECT_EQ(botoes, QStringList({QString::fromUtf8("Responsáveis"), "Contribuintes", "Documentos",
                                    QString::fromUtf8("Cópia Segurança"), QString::fromUtf8("Restauração"),
                                    QString::fromUtf8("Transmissão"), QString::fromUtf8("Gravação"), "Sair"}));
-    // Responsáveis, Contribuintes, Documentos, Cópia Segurança, Restauração e Sair; os outros
-    // comandos esperam as suas telas
-    EXPECT_EQ(habilitados, std::vector<bool>({true, true, true, true, true, false, false, true}));
+    // Todos os botões da barra têm as suas telas
+    EXPECT_EQ(habilitados, std::vector<bool>({true, true, true, true, true, true, true, true}));
     auto* btnSair = barra->findChild<QToolButton*>("btnSair");
     EXPECT_EQ(btnSair->toolTip(), "Sair");
 }
