@@ -25,6 +25,7 @@
 #include "ui/AncestralDRU.h"
 #include "ui/Ajuda.h"
 #include "ui/Formulario.h"
+#include "ui/frmSetDeclaracao.h"
 
 namespace kov::ui {
 
@@ -63,7 +64,10 @@ TscrBackup::TscrBackup(Tdm& dm, int modo, QWidget* pai)
     DefinirContextoAjuda(this, ContextoAjuda::Backup);
     acFazRestore->setText(QStringLiteral("&Executar"));
     acFazRestore->setToolTip(QStringLiteral("Executar a restauração"));
-    selecionar = [](QWidget*) -> std::optional<std::vector<std::string>> { return std::nullopt; };
+    selecionar = [this](QWidget* p) {
+        TscrUntSetDeclaracao escolha(dm_, ModoSelecao::Copia, p);
+        return escolha.SelecionaDeclaracoes();
+    };
     escolherArquivo = [](QWidget* p, const QString& pasta) {
         return QFileDialog::getOpenFileName(p, QString(), pasta, QStringLiteral("Arquivos de Backup KOV (*.zip *.ZIP)"));
     };

@@ -33,8 +33,8 @@ public:
     enum Modo { ModoCopia = 0, ModoRestauracao = 1 };
     enum Pagina { PaginaTipo = 0, PaginaSelecao = 1, PaginaArquivo = 2, PaginaRestauraDeclaracoes = 3 };
 
-    // A escolha das declarações (a tela de escolha no modo de cópia): as chaves de escolha
-    // quando confirmada, nada quando fechada sem confirmar.
+    // A escolha das declarações (TscrUntSetDeclaracao no modo de cópia; os testes trocam):
+    // as chaves de escolha quando confirmada, nada quando fechada sem confirmar.
     using Selecionador = std::function<std::optional<std::vector<std::string>>(QWidget* pai)>;
     // Escolha de um arquivo ZIP a partir de uma pasta (vazio quando cancelada).
     using EscolhaArquivo = std::function<QString(QWidget* pai, const QString& pasta)>;

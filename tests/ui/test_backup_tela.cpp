@@ -20,6 +20,7 @@
 #include "files/CifraRSA.h"
 #include "apoio/Cadastro.h"
 #include "ui/Ajuda.h"
+#include "ui/frmSetDeclaracao.h"
 #include "ui/scrBackup.h"
 
 using namespace kov;
@@ -66,6 +67,18 @@ TEST(TelaBackup, TextosDosDoisModos) {
                                 "equipamento utilizado. Após iniciar nunca interrompa o processo para evitar perda de "
                                 "dados!"));
     EXPECT_EQ(ui::ContextoAjudaDe(copia), 25);
+    // "Selecionar Declarações" abre a escolha no modo de cópia; fechada sem confirmar, nada muda
+    clicar(copia, "btnContinuar");
+    QString escolha;
+    quandoAparecer<ui::TscrUntSetDeclaracao>([&](ui::TscrUntSetDeclaracao* e) {
+        escolha = e->windowTitle();
+        e->close();
+    });
+    clicar(copia, "btnSelecionar");
+    EXPECT_EQ(escolha, QString::fromUtf8("Cópia de Segurança de Declarações"));
+    EXPECT_EQ(copia->lstSelecionadas->item(0)->text(), "Nenhuma selecionada");
+    EXPECT_EQ(copia->lblSelecionadas->text(), QString::fromUtf8("Declarações Selecionadas [0]"));
+    EXPECT_FALSE(copia->acFazBackup->isEnabled());
     copia->close();
     auto* restauracao = new ui::TscrBackup(*amb.dm, ui::TscrBackup::ModoRestauracao);
     restauracao->show();
