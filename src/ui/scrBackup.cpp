@@ -293,7 +293,8 @@ void TscrBackup::continuar() {
 void TscrBackup::abrirCopiaDeclaracoes() {
     lstRestaurar->clear();
     chkTodas->setChecked(false);
-    const QString arquivo = escolherArquivo(this, q(dm_.diretorioPrograma() + "../Backup/"));
+    // A pasta das cópias (no Linux "Backup" e "backup" seriam pastas diferentes)
+    const QString arquivo = escolherArquivo(this, q(pastaBackup_));
     if (arquivo.isEmpty()) return;  // cancelado: a tela fica na página do tipo
     bool abriu = false;
     comAndamento([&] {

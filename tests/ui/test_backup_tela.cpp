@@ -123,9 +123,14 @@ TEST(TelaBackup, CaminhoDoUsuario) {
 
     // Restauração de declarações: o ZIP escolhido, "Selecionar Todas", "Iniciar"; fechar limpa
     t = new ui::TscrBackup(*amb.dm, ui::TscrBackup::ModoRestauracao);
-    t->escolherArquivo = [&](QWidget*, const QString&) { return QString::fromStdString(zipDec.string()); };
+    QString pastaInicial;
+    t->escolherArquivo = [&](QWidget*, const QString& p) {
+        pastaInicial = p;
+        return QString::fromStdString(zipDec.string());
+    };
     t->show();
     clicar(t, "btnContinuar");
+    EXPECT_EQ(pastaInicial.toStdString(), pasta.string() + "/");
     ASSERT_EQ(t->pagina(), ui::TscrBackup::PaginaRestauraDeclaracoes);
     ASSERT_EQ(t->lstRestaurar->count(), 1);
     EXPECT_EQ(t->lstRestaurar->item(0)->checkState(), Qt::Unchecked);
