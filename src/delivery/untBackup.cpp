@@ -599,7 +599,8 @@ void TBackup::LimparRestauracaoDeclaracoes() {
 std::string TBackup::BackupAutomatico() {
     try {
         const ConfigBackupAutomatico cfg = LerConfigBackupAutomatico(dm_.arquivoIni());
-        if (cfg.dias <= 0) return {};
+        // Uma base servida por outro computador é copiada lá, não aqui
+        if (cfg.dias <= 0 || arquivoBaseLocal().empty()) return {};
         const std::string pasta = PastaBackupPadrao(dm_.diretorioPrograma());
         // As cópias da base na pasta, da mais nova para a mais velha, pela data do nome
         std::multimap<std::time_t, fs::path, std::greater<>> copias;

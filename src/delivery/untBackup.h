@@ -109,9 +109,10 @@ public:
     // Ao fechar a tela: esvazia e remove a pasta de trabalho da restauração.
     void LimparRestauracaoDeclaracoes();
 
-    // Cópia automática ao fechar o programa: quando [BACKUP] Dias não é 0 e a cópia mais nova
-    // da pasta padrão tem essa idade ou mais, gera uma e apaga as mais velhas além de
-    // [BACKUP] Manter. Nunca lança; uma falha é dita. Devolve o ZIP gravado ou vazio.
+    // Cópia automática ao fechar o programa: quando a base é um arquivo deste computador,
+    // [BACKUP] Dias não é 0 e a cópia mais nova da pasta padrão tem essa idade ou mais, gera
+    // uma e apaga as mais velhas além de [BACKUP] Manter. Nunca lança; uma falha é dita.
+    // Devolve o ZIP gravado ou vazio.
     std::string BackupAutomatico();
 
 private:
