@@ -2,12 +2,14 @@
 // instalação que o benchmark monta: uma declaração (carregar, conferir, gravar o status;
 // meta: menos de 5 ms) e o lote das 1.000 declarações do ano base (meta: menos de 5 s).
 // Antes de cada rodada os status voltam a 0, para que cada consistência grave o seu.
+// Também o começo do ano seguinte a partir dessas 1.000 declarações (meta: menos de 10 s).
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <fstream>
 #include <random>
 
+#include "data/AnoAnterior.h"
 #include "data/Consistencia.h"
 #include "data/CriarBase.h"
 #include "data/Declaracao.h"
@@ -173,6 +175,32 @@ void BM_Consistir1000Declaracoes(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Consistir1000Declaracoes)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// "Trazer do ano anterior" para os 1.000 contribuintes: no ano base 2017, uma declaração de
+// cada um a partir da de 2016, gravada e consistida. Antes de cada rodada as de 2017 saem.
+void BM_TrazerDoAnoAnterior1000(benchmark::State& state) {
+    auto& inst = instalacao();
+    Tdm& dm = *inst.dm;
+    const std::string anoBase = dm.LerParametro("ANOEXERCICIO");
+    dm.GravarParametro("ANOEXERCICIO", std::to_string(AnoComoInteiro(anoBase) + 1));
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (const auto& l : ListarDeclaracoes(dm.MainConnection, dm.LerParametro("ANOEXERCICIO")))
+            ExcluirDeclaracao(dm.MainConnection, l.DOCUMENTO_ID);
+        std::vector<int> ids;
+        for (const auto& c : CandidatosDoAnoAnterior(dm)) ids.push_back(c.CONTRIBUINTE_ID);
+        state.ResumeTiming();
+        size_t criadas = 0;
+        std::string motivo;
+        for (const auto& r : TrazerDoAnoAnterior(dm, ids)) {
+            criadas += r.chave.has_value();
+            if (!r.chave && motivo.empty()) motivo = r.motivo;
+        }
+        if (criadas != DECLARACOES) state.SkipWithError(("nem todas as declarações foram criadas: " + motivo).c_str());
+    }
+    dm.GravarParametro("ANOEXERCICIO", anoBase);
+}
+BENCHMARK(BM_TrazerDoAnoAnterior1000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

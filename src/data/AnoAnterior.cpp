@@ -11,6 +11,7 @@
 #include "data/RegrasDeclaracao.h"
 #include "data/dmPrincipal.h"
 #include "data/fb/Conexao.h"
+#include "data/fb/Transacao.h"
 #include "platform/Interacao.h"
 
 namespace kov {
@@ -109,6 +110,7 @@ std::vector<ResultadoAnoAnterior> TrazerDoAnoAnterior(Tdm& dm, const std::vector
     AnosDaBase anos = lerAnos(dm);
     const int anoCorrente = AnoAtual();
     fb::ReusoDeComandos reuso(dm.MainConnection);
+    const std::vector<LinhaCNAEF> cnaef = dm.CNAEFDoAnoBase(anos.anoBase);
     std::vector<ResultadoAnoAnterior> resultados;
     for (int id : contribuintes) {
         ResultadoAnoAnterior r;
@@ -129,18 +131,24 @@ std::vector<ResultadoAnoAnterior> TrazerDoAnoAnterior(Tdm& dm, const std::vector
                 if (!ConferirAntesDeGravar(dm.MainConnection, *d, anos.base, anoCorrente, regras)) {
                     r.motivo = regras.motivo;
                 } else {
-                    SalvarDeclaracao(dm.MainConnection, *d, ct, anoCorrente, anos.anoBase);
-                    r.chave = d->doc.DOCUMENTO_ID;
-                    anos.comDeclaracaoNoAno.insert(id);
+                    // Gravada e consistida numa transação só: a declaração entra inteira, com o
+                    // seu status, ou não entra
+                    fb::Transacao tr(dm.MainConnection);
+                    SalvarDeclaracao(tr, dm.MainConnection, *d, ct, anoCorrente, anos.anoBase);
+                    MarcarComoGravada(*d);
                     ListasConsistencia listas;
-                    r.consistente = ConsistirDocumento(dm, *r.chave, listas) == STATUS_CONSISTENTE;
+                    const int status =
+                        ConsistirDocumento(tr, *d, {dm.MainConnection, ct, dm.ref.cdsConsistencias, cnaef}, listas);
+                    tr.commit();
+                    r.chave = d->doc.DOCUMENTO_ID;
+                    r.consistente = status == STATUS_CONSISTENTE;
+                    anos.comDeclaracaoNoAno.insert(id);
                 }
             }
         } catch (const Abortar&) {
             if (r.motivo.empty()) r.motivo = "Recusada pelas regras da declaração.";
         } catch (const std::exception& e) {
-            // Gravada e não consistida, a declaração fica (como no editor); senão, nada dela
-            r.motivo = r.chave ? std::string() : e.what();
+            r.motivo = e.what();  // a transação desfeita não deixa nada da declaração
         }
         resultados.push_back(std::move(r));
         if (progresso) progresso(resultados.size(), contribuintes.size());

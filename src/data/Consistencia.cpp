@@ -364,6 +364,10 @@ int consistirNaTransacao(fb::Transacao& tr, Declaracao& d, const ContextoConsist
 
 }  // namespace
 
+int ConsistirDocumento(fb::Transacao& tr, Declaracao& d, const ContextoConsistencia& ctx, ListasConsistencia& listas) {
+    return consistirNaTransacao(tr, d, ctx, listas);
+}
+
 int ConsistirDocumento(Declaracao& d, const ContextoConsistencia& ctx, ListasConsistencia& listas) {
     fb::Transacao tr(ctx.conexao);
     const int status = consistirNaTransacao(tr, d, ctx, listas);

@@ -12,7 +12,7 @@
 
 namespace kov {
 
-namespace fb { class Conexao; }
+namespace fb { class Conexao; class Transacao; }
 class Tdm;
 
 // Uma linha de cdsErros: a declaração, o código (ou "00" nos totais), mensagem e dica.
@@ -69,6 +69,8 @@ struct ContextoConsistencia {
 // saídas dos regimes de débito/crédito e grava STATUS_ID (1 com erros nesta consistência,
 // 2 sem) junto com os totais refeitos. Devolve o status gravado.
 int ConsistirDocumento(Declaracao& d, const ContextoConsistencia& ctx, ListasConsistencia& listas);
+// O mesmo dentro da transação de quem chama, que confirma e depois chama MarcarComoGravada.
+int ConsistirDocumento(fb::Transacao& tr, Declaracao& d, const ContextoConsistencia& ctx, ListasConsistencia& listas);
 
 // O mesmo pela chave, com o módulo de dados: carrega a declaração e o contribuinte e usa
 // as consistências e os CNAE-F do ano base já abertos no módulo.

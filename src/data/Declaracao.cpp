@@ -265,7 +265,11 @@ void EscreverDeclaracao(fb::Transacao& tr, Declaracao& d) {
     // Linha de DOCUMENTO: atualiza, ou insere quando ainda não existe. Igual à lida (ou à
     // gravada por último) fica como está: cada página tocada é uma escrita síncrona a mais
     // no commit.
-    if (!d.gravada || !d.salvo || !(*d.salvo == d.doc)) {
+    // Uma declaração nova é sempre inserida: com a chave já em uso (gerador atrasado numa
+    // base antiga), a gravação falha pela chave em vez de sobrescrever a declaração de outro.
+    if (!d.salvo) {
+        InserirLinhas(tr, std::vector<Documento>{d.doc});
+    } else if (!d.gravada || !(*d.salvo == d.doc)) {
         AtualizarLinha(tr, d.doc, "DOCUMENTO_ID");
         fb::Comando existe(tr, "SELECT 1 FROM DOCUMENTO WHERE DOCUMENTO_ID = :DOCUMENTO_ID");
         existe.param("DOCUMENTO_ID", id);

@@ -79,6 +79,27 @@ void DefinirContribuinte(Declaracao& d, const Contribuinte& c) {
     d.CNPJ_CONTRIBUINTE = c.CNPJ;
 }
 
+int ProximaChaveDocumentoLivre(fb::Transacao& tr) {
+    // O gerador pode estar atrás das chaves gravadas (base de outra origem): as chaves em uso
+    // são puladas, cada uma consumida no gerador
+    fb::Comando existe(tr, "SELECT 1 FROM DOCUMENTO WHERE DOCUMENTO_ID = :ID");
+    int chave = ProximoCodigo(tr, "DOCUMENTO");
+    for (int tentativas = 0; tentativas < 1000000; ++tentativas) {
+        existe.param("ID", chave);
+        if (!existe.proximo()) break;
+        existe.fecharCursor();
+        chave = ProximoCodigo(tr, "DOCUMENTO");
+    }
+    return chave;
+}
+
+int ProximaChaveDocumentoLivre(fb::Conexao& c) {
+    fb::Transacao tr(c);
+    const int chave = ProximaChaveDocumentoLivre(tr);
+    tr.commit();  // as chaves ficam consumidas, como no gerador do servidor
+    return chave;
+}
+
 void AntesDeGravarDocumento(fb::Conexao& c, Declaracao& d, const Contribuinte& contribuinte, int anoCorrente,
                             const std::string& anoExercicio) {
     if (AnoComoInteiro(anoExercicio) == anoCorrente && d.doc.MUDANCAMUNICIPIOANOCORRENTE == "N" && d.doc.BAIXA == "N")
@@ -87,7 +108,7 @@ void AntesDeGravarDocumento(fb::Conexao& c, Declaracao& d, const Contribuinte& c
             "\"mudança de município no ano corrente\" ou \"baixa referente ao ano corrente\"");
     const int regime = d.doc.REGIME_ID.value_or(0);
     if (regime >= 1 && regime <= 4) d.doc.TIPORECOLHIMENTO_ID = 0;
-    if (d.doc.DOCUMENTO_ID <= 0) d.doc.DOCUMENTO_ID = ProximoCodigo(c, "DOCUMENTO");
+    if (d.doc.DOCUMENTO_ID <= 0) d.doc.DOCUMENTO_ID = ProximaChaveDocumentoLivre(c);
     CopiarDoContribuinte(d, contribuinte);
 }
 
@@ -335,9 +356,10 @@ void GravarLinhaDetalhamentoEntrada(Declaracao& d, DetalhamentoEntrada& linha, s
     else d.detalhamentoEntrada.push_back(linha);
 }
 
-void SalvarDeclaracao(fb::Conexao& c, Declaracao& d, const Contribuinte& contribuinte, int anoCorrente,
-                      const std::string& anoExercicio) {
-    AntesDeGravarDocumento(c, d, contribuinte, anoCorrente, anoExercicio);
+namespace {
+
+// O que a gravação do editor faz em memória depois das regras de antes de gravar.
+void prepararGravacao(Declaracao& d, int anoCorrente) {
     CriarSecoesQueFaltam(d);
     CalcularKOV(d);
     LimparDadosNaoAplicaveis(d, anoCorrente);
@@ -345,13 +367,34 @@ void SalvarDeclaracao(fb::Conexao& c, Declaracao& d, const Contribuinte& contrib
     // o KOV gravado confere com as exclusões gravadas (a consistência não acusa diferença)
     CalcularKOV(d);
     TotaisAntesDeGravar(d);
+}
+
+template <class F>
+void comMensagemDeChave(F gravar) {
     try {
-        GravarDeclaracao(c, d);
+        gravar();
     } catch (const fb::ErroBanco& e) {
         const std::string texto = MensagemChaveRepetida(e.what());
         if (texto.empty()) throw;
         throw ErroSistema(texto);
     }
+}
+
+}  // namespace
+
+void SalvarDeclaracao(fb::Conexao& c, Declaracao& d, const Contribuinte& contribuinte, int anoCorrente,
+                      const std::string& anoExercicio) {
+    AntesDeGravarDocumento(c, d, contribuinte, anoCorrente, anoExercicio);
+    prepararGravacao(d, anoCorrente);
+    comMensagemDeChave([&] { GravarDeclaracao(c, d); });
+}
+
+void SalvarDeclaracao(fb::Transacao& tr, fb::Conexao& c, Declaracao& d, const Contribuinte& contribuinte,
+                      int anoCorrente, const std::string& anoExercicio) {
+    if (d.doc.DOCUMENTO_ID <= 0) d.doc.DOCUMENTO_ID = ProximaChaveDocumentoLivre(tr);
+    AntesDeGravarDocumento(c, d, contribuinte, anoCorrente, anoExercicio);
+    prepararGravacao(d, anoCorrente);
+    comMensagemDeChave([&] { EscreverDeclaracao(tr, d); });
 }
 
 std::string MensagemChaveRepetida(const std::string& erro) {

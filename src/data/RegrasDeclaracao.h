@@ -25,6 +25,10 @@ Declaracao NovaDeclaracao(const std::string& anoExercicio);
 // copia CNAEF_ID e DESMEMBRAMENTO do contribuinte (e as descrições de exibição).
 void DefinirContribuinte(Declaracao& d, const Contribuinte& c);
 
+// Próxima chave do gerador de declarações que nenhuma declaração gravada usa.
+int ProximaChaveDocumentoLivre(fb::Conexao& c);
+int ProximaChaveDocumentoLivre(fb::Transacao& tr);
+
 // Antes de gravar o cabeçalho: a regra do ano corrente, a apuração zerada nos regimes 1 a
 // 4, a chave pelo gerador e as cópias do contribuinte. 'anoCorrente' é o ano de hoje.
 void AntesDeGravarDocumento(fb::Conexao& c, Declaracao& d, const Contribuinte& contribuinte, int anoCorrente,
@@ -77,6 +81,10 @@ void GravarLinhaDetalhamentoEntrada(Declaracao& d, DetalhamentoEntrada& linha, s
 // Uma UF ou um município repetido chega como ErroSistema com as palavras do usuário.
 void SalvarDeclaracao(fb::Conexao& c, Declaracao& d, const Contribuinte& contribuinte, int anoCorrente,
                       const std::string& anoExercicio);
+// O mesmo dentro da transação de quem chama, com a chave tirada nela: quem chama confirma
+// e depois chama MarcarComoGravada (para gravar e consistir numa transação só).
+void SalvarDeclaracao(fb::Transacao& tr, fb::Conexao& c, Declaracao& d, const Contribuinte& contribuinte,
+                      int anoCorrente, const std::string& anoExercicio);
 
 // Texto da violação de chave das linhas de GI e de outras entradas, como o usuário as vê;
 // vazio quando o erro do banco não é uma delas.

@@ -290,7 +290,7 @@ int Restauracao::ImportarDocumento(xmlNode* documento, xmlNode* cabecalho) {
     if (existente) {
         d_ = CarregarDeclaracao(tr_, *existente);
     } else {
-        const int chave = ProximoCodigo(tr_, "DOCUMENTO");
+        const int chave = ProximaChaveDocumentoLivre(tr_);
         d_ = NovaDeclaracao(anoExercicio);
         d_->doc.DOCUMENTO_ID = chave;
         if (anoExercicio != anoTexto) throw ErroSistema(MSG_ANO_BASE_DIFERENTE);

@@ -492,3 +492,42 @@ TEST_F(Regras, PreparacaoDasPaginasCriaSoOQueFalta) {
     EXPECT_EQ(v(d.kov->SAIDAS), Dinheiro{});
     EXPECT_TRUE(d.detalhamentoES.empty()) << "o detalhamento por tipo de operação não é criado aqui";
 }
+
+TEST_F(Regras, GeradorAtrasadoNuncaSobrescreveOutraDeclaracao) {
+    // Declarações gravadas com chaves à frente do gerador (base de outra origem)
+    {
+        fb::Transacao tr(c);
+        fb::Comando g(tr, "SELECT GEN_ID(GEN_DOCUMENTO, 0) FROM RDB$DATABASE");
+        g.proximo();
+        const int proxima = static_cast<int>(g.coluna(0).inteiro()) + 1;
+        tr.commit();
+        for (int chave : {proxima, proxima + 1}) {
+            Declaracao d = NovaDeclaracao("2009");
+            DefinirContribuinte(d, contribuinte);
+            d.doc.DOCUMENTO_ID = chave;
+            d.doc.REGIME_ID = 2;
+            d.doc.TIPOCONTRIBUINTE_ID = 1;
+            d.doc.CODDRUMUNICIPIO = municipios.front();
+            d.doc.MESINICIAL = d.doc.MESFINAL = 3;
+            GravarDeclaracao(c, d);  // só o cabeçalho: nenhuma seção para colidir
+        }
+    }
+    const int nova = gravar(1, 12);
+    const auto doAno = [&](const char* ano) { return ListarDeclaracoes(c, ano); };
+    ASSERT_EQ(doAno("2009").size(), 2u) << "as duas de 2009 continuam lá";
+    EXPECT_EQ(doAno("2009")[0].MESFINAL, 3);
+    ASSERT_EQ(doAno("2010").size(), 1u);
+    EXPECT_EQ(doAno("2010")[0].DOCUMENTO_ID, nova);
+    EXPECT_GT(nova, doAno("2009")[1].DOCUMENTO_ID);
+
+    // Uma declaração nova com a chave de outra falha pela chave, sem tocar na outra
+    Declaracao d = NovaDeclaracao("2010");
+    DefinirContribuinte(d, contribuinte);
+    d.doc.DOCUMENTO_ID = nova;
+    d.doc.REGIME_ID = 2;
+    d.doc.TIPOCONTRIBUINTE_ID = 1;
+    d.doc.CODDRUMUNICIPIO = municipios.front();
+    d.doc.MESINICIAL = d.doc.MESFINAL = 5;
+    EXPECT_THROW(GravarDeclaracao(c, d), std::exception);
+    EXPECT_EQ(CarregarDeclaracao(c, nova).doc.MESFINAL, 12);
+}
