@@ -13,6 +13,8 @@
 #include "data/Parametros.h"
 #include "data/RegrasCabecalho.h"
 #include "data/RegrasDeclaracao.h"
+#include "data/RegrasFiguras.h"
+#include "data/Figuras.h"
 #include "data/dmPrincipal.h"
 #include "data/fb/Conexao.h"
 #include "data/untUtils.h"
@@ -169,6 +171,23 @@ bool aplicarPedido(Tdm& dm, Contexto& c, Declaracao& d, const Pedido& p, int ano
             c.err << "Coluna de valor desconhecida: " << nome << ".\n";
             return false;
         }
+    // As regras das páginas das figuras e das telas do detalhamento: as conferências de cada
+    // linha do detalhamento e dos produtos agropecuários, as figuras travadas zeradas (com os
+    // totais do detalhamento refeitos nos regimes de débito/crédito) e a GI indisponível apagada
+    for (const auto& l : d.detalhamentoES)
+        if (const auto recusa = ConferirDetalhamentoES(l)) {
+            c.err << "Tipo de operação " << l.TIPOOPERACAO_ID << ": " << recusa->mensagem << "\n";
+            return false;
+        }
+    if (d.entrada && d.detalhamento(1) && ProdutosAgropAcimaDoSubtotal(*d.entrada, *d.detalhamento(1))) {
+        c.err << MSG_PRODUTOS_AGROP << "\n";
+        return false;
+    }
+    ZerarFigurasTravadas(d);
+    if (!GIDisponivel(d.doc) && (!d.giEntrada.empty() || !d.giSaidas.empty())) {
+        ApagarGI(d);
+        c.err << MSG_GI_INDISPONIVEL << ": as linhas da GI foram apagadas.\n";
+    }
     return true;
 }
 

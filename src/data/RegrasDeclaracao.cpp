@@ -361,6 +361,12 @@ namespace {
 // O que a gravação do editor faz em memória depois das regras de antes de gravar.
 void prepararGravacao(Declaracao& d, int anoCorrente) {
     CriarSecoesQueFaltam(d);
+    // O KOV sai dos totais das entradas e saídas: somados antes (subtotais do detalhamento e,
+    // nos regimes de débito/crédito, as entradas e saídas que vêm dele, como a consistência
+    // os refaz), para que a conta não use totais velhos de quem gravou sem passar pelas
+    // páginas (kov-cli, restauração)
+    TotaisAntesDeGravar(d);
+    if (RegimeCompleto(d.doc)) TotalizarEntradasSaidas(d);
     CalcularKOV(d);
     LimparDadosNaoAplicaveis(d, anoCorrente);
     // A limpeza pode zerar exclusões e seções que entraram na conta do KOV: refeita a conta,

@@ -67,7 +67,7 @@ TEST_F(CliEdicao, CriaAlteraMostraEExcluiComoOEditor) {
                   "estoque.iniisento=250,50", "--valor", "DETALHAMENTOES.1.VCCOMPRAVENDA=300"});
     ASSERT_EQ(r.codigo, 0) << r.erros;
     const int chave = chaveDe(r.saida);
-    EXPECT_EQ(linhas(r.saida)[0], std::to_string(chave) + "\t1234567890107\tMercado Boa Vista\tInconsistente");
+    EXPECT_EQ(linhas(r.saida)[0], std::to_string(chave) + "\t1234567890107\tMercado Boa Vista\tConsistente");
     EXPECT_EQ(mostrar(chave, "ESTOQUE.INI"),
               (std::vector<std::string>{"ESTOQUE.INITRIBUTADOS\t1500,00", "ESTOQUE.INISST\t0,00",
                                         "ESTOQUE.INIISENTO\t250,50", "ESTOQUE.INIOUTROS\t0,00",
@@ -78,10 +78,13 @@ TEST_F(CliEdicao, CriaAlteraMostraEExcluiComoOEditor) {
               std::vector<std::string>{"DOCUMENTO.CODDRUMUNICIPIO\t" + std::to_string(municipio)});
     EXPECT_EQ(mostrar(chave, "DETALHAMENTOES.1.VCCOMPRAVENDA"),
               std::vector<std::string>{"DETALHAMENTOES.1.VCCOMPRAVENDA\t300,00"});
+    // Os totais do detalhamento chegam às entradas e ao KOV, como no editor
+    EXPECT_EQ(mostrar(chave, "ENTRADA.VCESTADO"), std::vector<std::string>{"ENTRADA.VCESTADO\t300,00"});
+    EXPECT_EQ(mostrar(chave, "KOV.ENTRADAS"), std::vector<std::string>{"KOV.ENTRADAS\t300,00"});
     auto lista = linhas(kov({"listar"}).saida);
     ASSERT_EQ(lista.size(), 1u);
     EXPECT_EQ(chaveDe(lista[0]), chave);
-    EXPECT_NE(lista[0].find("\tInconsistente\t"), std::string::npos) << lista[0];
+    EXPECT_NE(lista[0].find("\tConsistente\t"), std::string::npos) << lista[0];
 
     // Alterada dentro do grupo débito/crédito: os valores ficam
     r = kov({"alterar", std::to_string(chave), "--regime", "2", "--mes-final", "6"});
@@ -149,12 +152,11 @@ TEST_F(CliEdicao, RecusasNaoGravamNada) {
 TEST_F(CliEdicao, TrocaDeGrupoDeRegimeApagaAsFiguras) {
     // Regimes simplificados só antes de 2007
     ASSERT_EQ(teste::rodar(cli, {"parametro", "ANOEXERCICIO", "2006"}).codigo, 0);
-    auto r = kov({"criar", "1234567890107", "--regime", "5", "--valor", "SAIDA.VCESTADO=900"});
+    auto r = kov({"criar", "1234567890107", "--regime", "5", "--apuracao", "real", "--valor", "SAIDA.VCESTADO=900"});
     ASSERT_EQ(r.codigo, 0) << r.erros;
     const int chave = chaveDe(r.saida);
     EXPECT_EQ(mostrar(chave, "DOCUMENTO.TIPORECOLHIMENTO_ID"),
-              std::vector<std::string>{"DOCUMENTO.TIPORECOLHIMENTO_ID\t2"})
-        << "sem escolha, Presumida";
+              std::vector<std::string>{"DOCUMENTO.TIPORECOLHIMENTO_ID\t1"});
     EXPECT_EQ(mostrar(chave, "SAIDA.VCESTADO"), std::vector<std::string>{"SAIDA.VCESTADO\t900,00"});
 
     r = kov({"alterar", std::to_string(chave), "--regime", "6", "--apuracao", "real"});
