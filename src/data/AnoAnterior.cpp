@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "data/Cadastros.h"
@@ -10,6 +11,7 @@
 #include "data/RegrasCabecalho.h"
 #include "data/RegrasDeclaracao.h"
 #include "data/dmPrincipal.h"
+#include "data/fb/Comando.h"
 #include "data/fb/Conexao.h"
 #include "data/fb/Transacao.h"
 #include "platform/Interacao.h"
@@ -112,6 +114,30 @@ std::vector<ResultadoAnoAnterior> TrazerDoAnoAnterior(Tdm& dm, const std::vector
     fb::ReusoDeComandos reuso(dm.MainConnection);
     const std::vector<LinhaCNAEF> cnaef = dm.CNAEFDoAnoBase(anos.anoBase);
     std::vector<ResultadoAnoAnterior> resultados;
+    resultados.reserve(contribuintes.size());
+
+    // As declarações vão em lotes, cada lote numa transação, e cada declaração dentro do
+    // seu ponto de salvamento: uma recusa desfaz só ela (inteira, com o seu status), e o
+    // custo das escritas síncronas da confirmação é dividido pelo lote. Uma falha na
+    // confirmação desfaz o lote, e as declarações dele são ditas como não criadas.
+    constexpr size_t LOTE = 100;
+    std::optional<fb::Transacao> tr;
+    std::vector<size_t> doLote;
+    auto confirmar = [&] {
+        if (!tr) return;
+        try {
+            tr->commit();
+        } catch (const std::exception& e) {
+            for (size_t i : doLote) {
+                resultados[i].chave.reset();
+                resultados[i].motivo = e.what();
+                anos.comDeclaracaoNoAno.erase(resultados[i].CONTRIBUINTE_ID);
+            }
+        }
+        tr.reset();
+        doLote.clear();
+    };
+
     for (int id : contribuintes) {
         ResultadoAnoAnterior r;
         r.CONTRIBUINTE_ID = id;
@@ -131,28 +157,35 @@ std::vector<ResultadoAnoAnterior> TrazerDoAnoAnterior(Tdm& dm, const std::vector
                 if (!ConferirAntesDeGravar(dm.MainConnection, *d, anos.base, anoCorrente, regras)) {
                     r.motivo = regras.motivo;
                 } else {
-                    // Gravada e consistida numa transação só: a declaração entra inteira, com o
-                    // seu status, ou não entra
-                    fb::Transacao tr(dm.MainConnection);
-                    SalvarDeclaracao(tr, dm.MainConnection, *d, ct, anoCorrente, anos.anoBase);
-                    MarcarComoGravada(*d);
-                    ListasConsistencia listas;
-                    const int status =
-                        ConsistirDocumento(tr, *d, {dm.MainConnection, ct, dm.ref.cdsConsistencias, cnaef}, listas);
-                    tr.commit();
-                    r.chave = d->doc.DOCUMENTO_ID;
-                    r.consistente = status == STATUS_CONSISTENTE;
+                    if (!tr) tr.emplace(dm.MainConnection);
+                    fb::Comando::executarDireto(*tr, "SAVEPOINT ANO_ANTERIOR");
+                    try {
+                        SalvarDeclaracao(*tr, dm.MainConnection, *d, ct, anoCorrente, anos.anoBase);
+                        MarcarComoGravada(*d);
+                        ListasConsistencia listas;
+                        const int status = ConsistirDocumento(
+                            *tr, *d, {dm.MainConnection, ct, dm.ref.cdsConsistencias, cnaef}, listas);
+                        fb::Comando::executarDireto(*tr, "RELEASE SAVEPOINT ANO_ANTERIOR");
+                        r.chave = d->doc.DOCUMENTO_ID;
+                        r.consistente = status == STATUS_CONSISTENTE;
+                    } catch (...) {
+                        fb::Comando::executarDireto(*tr, "ROLLBACK TO SAVEPOINT ANO_ANTERIOR");
+                        throw;
+                    }
                     anos.comDeclaracaoNoAno.insert(id);
+                    doLote.push_back(resultados.size());
                 }
             }
         } catch (const Abortar&) {
             if (r.motivo.empty()) r.motivo = "Recusada pelas regras da declaração.";
         } catch (const std::exception& e) {
-            r.motivo = e.what();  // a transação desfeita não deixa nada da declaração
+            r.motivo = e.what();  // desfeita até o ponto de salvamento: nada da declaração fica
         }
         resultados.push_back(std::move(r));
+        if (doLote.size() >= LOTE) confirmar();
         if (progresso) progresso(resultados.size(), contribuintes.size());
     }
+    confirmar();
     return resultados;
 }
 

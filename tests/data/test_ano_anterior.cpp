@@ -136,3 +136,31 @@ TEST_F(AnoAnterior, EstoqueDoFimDaUltimaDeclaracaoERegrasQuePulam) {
     EXPECT_TRUE(CandidatosDoAnoAnterior(*dm).size() == 1u) << "sobra só o do regime recusado";
     EXPECT_EQ(ListarDeclaracoes(dm->MainConnection, "2016").size(), 2u);
 }
+
+TEST_F(AnoAnterior, FalhaDeUmaDeclaracaoNoLoteNaoDeixaNadaDelaENemDesfazAsOutras) {
+    declarar(1, 1, 1, 12, 500);
+    declarar(4, 1, 1, 12, 13);
+    dm->GravarParametro("ANOEXERCICIO", "2016");
+    // A base recusa o estoque do contribuinte 4 no meio da gravação (o cabeçalho já entrou)
+    for (const char* ddl : {"CREATE EXCEPTION E_TESTE 'recusa de teste'",
+                            "CREATE TRIGGER T_TESTE FOR ESTOQUE BEFORE INSERT AS BEGIN "
+                            "IF (NEW.INITRIBUTADOS = 13) THEN EXCEPTION E_TESTE; END"}) {
+        fb::Transacao tr(dm->MainConnection);
+        fb::Comando::executarDireto(tr, ddl);
+        tr.commit();
+    }
+    const auto r = TrazerDoAnoAnterior(*dm, {4, 1});
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_FALSE(r[0].chave);
+    EXPECT_NE(r[0].motivo.find("recusa de teste"), std::string::npos) << r[0].motivo;
+    ASSERT_TRUE(r[1].chave) << r[1].motivo;
+    const auto doAno = ListarDeclaracoes(dm->MainConnection, "2016");
+    ASSERT_EQ(doAno.size(), 1u);
+    EXPECT_EQ(doAno[0].DOCUMENTO_ID, *r[1].chave);
+    EXPECT_EQ(doAno[0].STATUS_ID, STATUS_INCONSISTENTE) << "gravada com o status da consistência (E038)";
+    auto tr = fb::Transacao::leitura(dm->MainConnection);
+    fb::Comando orfas(tr, "SELECT COUNT(*) FROM ESTOQUE E WHERE NOT EXISTS "
+                          "(SELECT 1 FROM DOCUMENTO D WHERE D.DOCUMENTO_ID = E.DOCUMENTO_ID)");
+    orfas.proximo();
+    EXPECT_EQ(orfas.coluna(0).inteiro(), 0);
+}
