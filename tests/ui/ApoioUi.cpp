@@ -6,7 +6,9 @@
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <QPointer>
 #include <QTimer>
+#include <algorithm>
 
 #include "data/Cadastros.h"
 #include "data/fb/Comando.h"
@@ -17,6 +19,37 @@
 namespace fs = std::filesystem;
 
 namespace kov::teste {
+
+namespace {
+// Esperas de janela ainda vivas; no fim de cada teste as que sobraram são desligadas.
+std::vector<QPointer<QTimer>>& esperas() {
+    static std::vector<QPointer<QTimer>> v;
+    return v;
+}
+
+class CancelaEsperas : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        for (auto& t : esperas())
+            if (t) {
+                t->stop();
+                delete t.data();
+            }
+        esperas().clear();
+    }
+};
+
+const bool ouvinteRegistrado = [] {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new CancelaEsperas);
+    return true;
+}();
+}  // namespace
+
+void registrarEspera(QTimer* timer) {
+    (void)ouvinteRegistrado;
+    auto& v = esperas();
+    v.erase(std::remove_if(v.begin(), v.end(), [](const QPointer<QTimer>& t) { return t.isNull(); }), v.end());
+    v.emplace_back(timer);
+}
 
 QApplication& aplicacaoTeste() {
     static QApplication* app = [] {

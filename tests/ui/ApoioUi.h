@@ -42,31 +42,35 @@ struct AmbienteTela {
     std::vector<MensagemGravada> doTipo(const std::string& tipo) const;
 };
 
+// Registra uma espera de janela: ela é cancelada no fim do teste que a criou, para não
+// agir sobre as janelas do teste seguinte.
+void registrarEspera(QTimer* timer);
+
 // Quando uma janela do tipo T aparecer (modal, por exemplo aberta por exec()), chama 'acao'
-// com ela. Se ela não vier em 10 s, desiste: o teste falha pelas suas verificações.
+// com ela. Se ela não vier em 10 s ou o teste acabar antes, desiste: o teste falha pelas suas
+// verificações.
 template <class T>
 void quandoAparecer(std::function<void(T*)> acao) {
     auto* timer = new QTimer;
-    auto* relogio = new QElapsedTimer;
-    relogio->start();
+    QElapsedTimer relogio;
+    relogio.start();
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, relogio, acao] {
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, relogio, acao] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             auto* t = qobject_cast<T*>(w);
             if (t && t->isVisible()) {
                 timer->stop();
                 timer->deleteLater();
-                delete relogio;
                 acao(t);
                 return;
             }
         }
-        if (relogio->elapsed() > 10000) {
+        if (relogio.elapsed() > 10000) {
             timer->stop();
             timer->deleteLater();
-            delete relogio;
         }
     });
+    registrarEspera(timer);
     timer->start();
 }
 

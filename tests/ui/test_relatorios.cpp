@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QTableView>
@@ -166,20 +167,27 @@ TEST(Visualizacao, SalvarPdfPelaPreVisualizacao) {
     const QString destino = QString::fromStdString((pasta.caminho() / "salvo.pdf").string());
     kov::relatorios::TscrPdrReport frame(QStringLiteral("Teste"), QStringLiteral("Título do teste"),
                                          QStringLiteral("7.07.10"));
-    bool salvou = false;
+    bool achouSalvar = false, achouNome = false;
     quandoAparecer<QPrintPreviewDialog>([&](QPrintPreviewDialog* dlg) {
         quandoAparecer<QFileDialog>([&](QFileDialog* fd) {
-            fd->selectFile(destino);
-            QMetaObject::invokeMethod(fd, "accept");
+            // O caminho inteiro na caixa do nome: não depende da pasta que o diálogo carrega
+            if (auto* nome = fd->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+                achouNome = true;
+                nome->setText(destino);
+                QMetaObject::invokeMethod(fd, "accept");
+            }
+            if (fd->isVisible()) fd->reject();
         });
-        auto* salvar = dlg->findChild<QAction*>("actSalvarPdf");
-        ASSERT_NE(salvar, nullptr);
-        salvar->trigger();
-        salvou = true;
+        if (auto* salvar = dlg->findChild<QAction*>("actSalvarPdf")) {
+            achouSalvar = true;
+            salvar->trigger();
+        }
         dlg->reject();
     });
     kov::ui::VisualizarRelatorio(frame.QuickRep1(), nullptr);
-    ASSERT_TRUE(salvou);
+    ASSERT_TRUE(achouSalvar);
+    ASSERT_TRUE(achouNome);
+    ASSERT_TRUE(std::filesystem::exists(destino.toStdString()));
     const auto r = rodar("/usr/bin/pdftotext", {destino.toStdString(), "-"});
     EXPECT_NE(r.saida.find("Título do teste"), std::string::npos) << r.saida << r.erros;
     EXPECT_NE(r.saida.find("KOV 7.07.10"), std::string::npos);
