@@ -387,4 +387,34 @@ int ConsistirDocumento(Tdm& dm, int documentoId, ListasConsistencia& listas) {
     return status;
 }
 
+DestinoCorrecao DestinoDaCorrecao(const std::string& erro, const std::vector<LinhaConsistencia>& consistencias) {
+    DestinoCorrecao d;
+    if (erro == "00") {  // conferência dos totais: o editor, sem página forçada
+        d.forma = FormaCorrecao::Editor;
+        return d;
+    }
+    const auto l = std::find_if(consistencias.begin(), consistencias.end(),
+                                [&](const LinhaConsistencia& c) { return c.ERRO == erro; });
+    if (l == consistencias.end()) return d;
+    d.aba = l->ABA;
+    d.campo = l->CAMPO;
+    if (l->FORMULARIO == "1") {
+        static const std::pair<const char*, PaginaCorrecao> paginas[] = {{"DOCUMENTO", PaginaCorrecao::Documento},
+                                                                         {"PRELO", PaginaCorrecao::Prelo},
+                                                                         {"KOV", PaginaCorrecao::KOV},
+                                                                         {"GI", PaginaCorrecao::GI}};
+        d.forma = FormaCorrecao::Editor;
+        for (const auto& [nome, p] : paginas)
+            if (l->PAGINA == nome) d.pagina = p;
+    } else if (l->FORMULARIO == "2") {
+        // As telas de detalhamento na ordem dos tipos de operação 1 a 6
+        static const char* const telas[] = {"ENTRADAS_ESTADO", "ENTRADAS_OUTROS", "ENTRADAS_EXTERIOR",
+                                            "SAIDAS_ESTADO",   "SAIDAS_OUTROS",   "SAIDAS_EXTERIOR"};
+        for (int i = 0; i < 6; ++i)
+            if (l->ABA == telas[i]) d.tipoOperacao = i + 1;
+        if (d.tipoOperacao) d.forma = FormaCorrecao::Detalhamento;
+    }
+    return d;
+}
+
 }  // namespace kov

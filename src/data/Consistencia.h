@@ -44,6 +44,20 @@ struct ListasConsistencia {
     bool temDocumento(int documento) const;
 };
 
+// Onde o usuário corrige um erro, pela linha do código em CONSISTENCIAS: nenhum lugar
+// (FORMULARIO 0 e códigos sem linha), o editor da declaração numa página e aba, ou uma tela
+// de detalhamento de entradas/saídas pelo tipo de operação. Os totais ("00") vão ao editor.
+enum class FormaCorrecao { Nenhuma, Editor, Detalhamento };
+enum class PaginaCorrecao { Nenhuma, Documento, Prelo, KOV, GI };
+struct DestinoCorrecao {
+    FormaCorrecao forma = FormaCorrecao::Nenhuma;
+    PaginaCorrecao pagina = PaginaCorrecao::Nenhuma;  // só no editor; Nenhuma não força página
+    std::string aba;        // ABA da linha ("SAIDAS", "MUDANCAMUNICIPIO"...), como está na tabela
+    std::string campo;      // coluna do campo a focar, vazia quando não há
+    int tipoOperacao = 0;   // 1 a 6 na tela de detalhamento
+};
+DestinoCorrecao DestinoDaCorrecao(const std::string& erro, const std::vector<LinhaConsistencia>& consistencias);
+
 // Status da declaração depois da consistência
 constexpr int STATUS_INCONSISTENTE = 1;
 constexpr int STATUS_CONSISTENTE = 2;

@@ -381,6 +381,7 @@ void TFormEdicaoDocumentos::showEvent(QShowEvent* e) {
         if (conjunto()->texto("BAIXA") != "S") definirCampo("BAIXA", "S");
         DefinirSomenteLeitura(grpBaixa, true);
     }
+    if (correcao_) irParaCorrecao(*correcao_);
 }
 
 // --- Escolhas do cabeçalho -------------------------------------------------------------------

@@ -6,9 +6,11 @@
 // modo descarta o que não foi gravado (com a pergunta de sempre quando há alterações).
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "data/Cadastros.h"
+#include "data/Consistencia.h"
 #include "data/RegrasFiguras.h"
 #include "ui/AncestralKOV.h"
 
@@ -47,6 +49,11 @@ public:
     // grava a declaração, e por toda a vida do editor quando a lista de consistências o abre.
     bool modoCabecalho() const { return modoCabecalho_; }
     void definirModoCabecalho(bool ligado) { modoCabecalho_ = ligado; }
+    // Correção vinda da lista de consistências: ao ser mostrado, o editor (no modo de gravação
+    // a partir do cabeçalho) vai à página e à aba do erro e põe o foco no campo.
+    void definirCorrecao(const DestinoCorrecao& destino);
+    // Vai ao lugar do erro; chamado ao mostrar o editor com uma correção definida.
+    void irParaCorrecao(const DestinoCorrecao& destino);
     // O editor pode fechar: ligado por uma gravação bem-sucedida e pelo cancelamento.
     bool podeFechar() const { return podeFechar_; }
 
@@ -182,6 +189,7 @@ private:
     int anoBase_ = 0;
     int regimeLembrado_ = -1;
     bool modoCabecalho_ = false;
+    std::optional<DestinoCorrecao> correcao_;
     bool podeFechar_ = false;
     bool mostrado_ = false;
     int paginaAtual_ = PaginaDocumento;

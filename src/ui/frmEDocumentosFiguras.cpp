@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
@@ -461,6 +462,101 @@ void TFormEdicaoDocumentos::abrirDetalhamento(int tipoOperacao) {
     }
     aplicarDisponibilidade();
     mostrarRegistro();
+}
+
+// --- Correção vinda da lista de consistências -------------------------------------------------
+
+namespace {
+
+// As abas das páginas das figuras pela ABA da tabela de consistências, em cada página.
+struct AbaCorrecao {
+    PaginaCorrecao pagina;
+    const char* aba;
+    const char* objeto;
+};
+constexpr AbaCorrecao AbasCorrecao[] = {
+    {PaginaCorrecao::Prelo, "SIMPLES_ENTRADAS", "tbsPreloSimplesEntrada"},
+    {PaginaCorrecao::Prelo, "SIMPLES_SAIDAS", "tbsPreloSimplesSaida"},
+    {PaginaCorrecao::Prelo, "DEBCRED_DRO", "tbsPreloDebCredDO"},
+    {PaginaCorrecao::Prelo, "DEBCRED_SAIDAS", "tbsPreloDebCredSaida"},
+    {PaginaCorrecao::Prelo, "ENTRADAS", "tbsPreloDebCredEntrada"},
+    {PaginaCorrecao::Prelo, "SAIDAS", "tbsPreloDebCredSaida"},
+    {PaginaCorrecao::KOV, "EXCLUSOES", "tbsKovExclusoes"},
+    {PaginaCorrecao::KOV, "KOV", "tbsKovKov"},
+    {PaginaCorrecao::KOV, "DETALHAMENTO", "tbsKovDetalhamento"},
+    {PaginaCorrecao::GI, "ENTRADAS", "tbsGIEntrada"},
+    {PaginaCorrecao::GI, "SAIDAS", "tbsGISaida"},
+};
+
+// As abas (de fora para dentro) que mostram o widget; vazio quando alguma delas está
+// escondida (a variante da PRELO que não vale para a declaração, DO ou DRO).
+std::vector<std::pair<QTabWidget*, QWidget*>> abasAte(QWidget* w, QWidget* pagina) {
+    std::vector<std::pair<QTabWidget*, QWidget*>> abas;
+    for (QWidget* p = w; p && p != pagina; p = p->parentWidget()) {
+        auto* pilha = p->parentWidget();
+        auto* t = pilha ? qobject_cast<QTabWidget*>(pilha->parentWidget()) : nullptr;
+        if (!t || !qobject_cast<QStackedWidget*>(pilha)) continue;
+        const int i = t->indexOf(p);
+        if (i < 0 || !t->isTabVisible(i)) return {};
+        abas.insert(abas.begin(), {t, p});
+    }
+    return abas;
+}
+
+bool revelar(QWidget* w, QWidget* pagina) {
+    if (!w || !pagina->isAncestorOf(w)) return false;
+    const auto abas = abasAte(w, pagina);
+    if (abas.empty() && w != pagina) return false;
+    for (const auto& [t, a] : abas) t->setCurrentWidget(a);
+    return true;
+}
+
+}  // namespace
+
+void TFormEdicaoDocumentos::definirCorrecao(const DestinoCorrecao& destino) {
+    correcao_ = destino;
+    modoCabecalho_ = true;
+}
+
+void TFormEdicaoDocumentos::irParaCorrecao(const DestinoCorrecao& destino) {
+    // Página: o cabeçalho fica; as figuras passam pelas regras de saída do cabeçalho
+    int pagina = -1;
+    switch (destino.pagina) {
+        case PaginaCorrecao::Documento: pagina = PaginaDocumento; break;
+        case PaginaCorrecao::Prelo: pagina = PaginaPrelo; break;
+        case PaginaCorrecao::KOV: pagina = PaginaKOV; break;
+        case PaginaCorrecao::GI: pagina = PaginaGI; break;
+        case PaginaCorrecao::Nenhuma: break;
+    }
+    if (pagina > PaginaDocumento && pagina != pgcPrincipal->currentIndex() && !irParaPagina(pagina)) return;
+    if (destino.pagina == PaginaCorrecao::Documento && destino.aba == "MUDANCAMUNICIPIO") {
+        // A resposta gravada é repetida: o clique grava e, com "Sim", abre os municípios
+        // anteriores; a resposta nunca muda por conta própria
+        const QString resposta = QString::fromStdString(conjunto()->texto("MUDANCAMUNICIPIO"));
+        clicarMudancaMunicipio(resposta == u"S" ? resposta : QStringLiteral("N"));
+        grpMudanca->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (pagina <= PaginaDocumento) return;
+    QWidget* paginaW = pgcPrincipal->widget(pagina);
+    QWidget* aba = nullptr;
+    for (const AbaCorrecao& a : AbasCorrecao)
+        if (a.pagina == destino.pagina && destino.aba == a.aba) aba = this->aba(QString::fromLatin1(a.objeto));
+    if (!revelar(aba, paginaW)) aba = nullptr;
+    // O campo na aba do erro; não estando nela (a aba escondida pela variante ou pela
+    // escrita, ou o campo noutra aba da mesma página), onde a página o mostra
+    const QString campo = QString::fromStdString(destino.campo);
+    QWidget* alvo = aba && !campo.isEmpty() ? aba->findChild<CampoValor*>(campo) : nullptr;
+    if (!alvo && !campo.isEmpty())
+        for (CampoValor* c : paginaW->findChildren<CampoValor*>(campo))
+            if (!alvo && revelar(c, paginaW)) alvo = c;
+    if (alvo) revelar(alvo, paginaW);
+    if (!alvo && aba) {
+        // Sem campo próprio: a grade da aba, ou a própria aba
+        auto grades = aba->findChildren<QTableView*>();
+        alvo = grades.isEmpty() ? aba : static_cast<QWidget*>(grades.front());
+    }
+    if (alvo) alvo->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace kov::ui

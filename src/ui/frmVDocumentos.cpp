@@ -18,7 +18,7 @@
 #include "ui/ModeloLinhas.h"
 #include "ui/frmAnoAnterior.h"
 #include "ui/frmEDocumentos.h"
-#include "ui/frmErrosConsistencia.h"
+#include "ui/frmVConsistencias.h"
 
 namespace kov::ui {
 
@@ -149,8 +149,14 @@ void TFormVisaoDocumentos::consistir() {
         ui().erro(e.what());
         return;
     }
-    TfrmErrosConsistencia erros(dm().Consistencias, this);
+    TFormVisaoConsistencias erros(dm(), *declaracoes(), this);
     erros.exec();
+    // As correções feitas a partir da lista mudam a situação das declarações
+    try {
+        if (cds->navegando()) cds->atualizar();
+    } catch (const std::exception& e) {
+        ui().erro(e.what());
+    }
 }
 
 }  // namespace kov::ui

@@ -959,3 +959,49 @@ TEST(VerificarTotais, KOVDosCasosDEE) {
     EXPECT_EQ(conferir(e, 2000000, 394000, std::nullopt), M{sai});
     EXPECT_EQ(conferir(e, 2000000, 394100, std::nullopt), (M{sai, ent}));
 }
+
+// Cada linha da tabela que acompanha a base leva a um lugar: o editor numa página conhecida,
+// uma das seis telas de detalhamento, ou nenhum lugar só quando FORMULARIO é 0.
+TEST_F(Consistencia, CadaCodigoDaTabelaLevaAUmLugar) {
+    for (const LinhaConsistencia& l : consistencias) {
+        SCOPED_TRACE(l.ERRO);
+        const DestinoCorrecao d = DestinoDaCorrecao(l.ERRO, consistencias);
+        if (l.FORMULARIO == "0") {
+            EXPECT_EQ(d.forma, FormaCorrecao::Nenhuma);
+        } else if (l.FORMULARIO == "1") {
+            EXPECT_EQ(d.forma, FormaCorrecao::Editor);
+            EXPECT_NE(d.pagina, PaginaCorrecao::Nenhuma);
+        } else {
+            EXPECT_EQ(d.forma, FormaCorrecao::Detalhamento);
+            EXPECT_GE(d.tipoOperacao, 1);
+            EXPECT_LE(d.tipoOperacao, 6);
+        }
+    }
+    struct Caso {
+        const char* erro;
+        FormaCorrecao forma;
+        PaginaCorrecao pagina;
+        const char* aba;
+        int tipo;
+    };
+    const Caso casos[] = {
+        {"E003", FormaCorrecao::Editor, PaginaCorrecao::GI, "SAIDAS", 0},
+        {"E031", FormaCorrecao::Detalhamento, PaginaCorrecao::Nenhuma, "SAIDAS_EXTERIOR", 6},
+        {"E009", FormaCorrecao::Detalhamento, PaginaCorrecao::Nenhuma, "ENTRADAS_ESTADO", 1},
+        {"E036", FormaCorrecao::Editor, PaginaCorrecao::Documento, "MUDANCAMUNICIPIO", 0},
+        {"00", FormaCorrecao::Editor, PaginaCorrecao::Nenhuma, "", 0},
+        {"E037", FormaCorrecao::Nenhuma, PaginaCorrecao::Nenhuma, "00", 0},
+        {"E099", FormaCorrecao::Nenhuma, PaginaCorrecao::Nenhuma, "", 0},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.erro);
+        const DestinoCorrecao d = DestinoDaCorrecao(c.erro, consistencias);
+        EXPECT_EQ(d.forma, c.forma);
+        EXPECT_EQ(d.pagina, c.pagina);
+        EXPECT_EQ(d.aba, c.aba);
+        EXPECT_EQ(d.tipoOperacao, c.tipo);
+    }
+    // Tela de detalhamento com ABA desconhecida: nada abre
+    std::vector<LinhaConsistencia> t{{"E900", "PRELO", "OUTRA", "", "", "", "2"}};
+    EXPECT_EQ(DestinoDaCorrecao("E900", t).forma, FormaCorrecao::Nenhuma);
+}

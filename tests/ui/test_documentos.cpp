@@ -36,8 +36,8 @@
 #include "ui/ModeloLinhas.h"
 #include "ui/frmEDocumentos.h"
 #include "ui/frmAnoAnterior.h"
-#include "ui/frmErrosConsistencia.h"
 #include "ui/frmMudancaMunicipio.h"
+#include "ui/frmVConsistencias.h"
 #include "ui/frmVDocumentos.h"
 #include "ui/untMunicipio.h"
 
@@ -59,7 +59,7 @@ QStringList itens(const QComboBox* cb) {
 // Fecha a janela de erros da consistência que a lista mostra depois do editor, guardando o
 // que ela disse.
 void quandoErrosAparecerem(QString* situacao) {
-    quandoAparecer<ui::TfrmErrosConsistencia>([situacao](ui::TfrmErrosConsistencia* e) {
+    quandoAparecer<ui::TFormVisaoConsistencias>([situacao](ui::TFormVisaoConsistencias* e) {
         *situacao = e->rotuloSituacao()->text();
         e->accept();
     });
