@@ -556,6 +556,8 @@ void TFormEdicaoDocumentos::irParaCorrecao(const DestinoCorrecao& destino) {
         auto grades = aba->findChildren<QTableView*>();
         alvo = grades.isEmpty() ? aba : static_cast<QWidget*>(grades.front());
     }
+    // Aba escondida pela variante da declaração: as abas da página, onde estão
+    if (!alvo) alvo = paginaW->findChild<QTabWidget*>();
     if (alvo) alvo->setFocus(Qt::OtherFocusReason);
 }
 

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QListWidget>
 #include <QTableWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -34,6 +35,7 @@
 #include "ui/Controles.h"
 #include "ui/GradeEditavel.h"
 #include "ui/ModeloLinhas.h"
+#include "ui/frmAncestralDetalhamentoES.h"
 #include "ui/frmEDocumentos.h"
 #include "ui/frmAnoAnterior.h"
 #include "ui/frmMudancaMunicipio.h"
@@ -371,4 +373,64 @@ TEST(Documentos, TrazerDoAnoAnteriorPelaLista) {
     EXPECT_TRUE(viu);
     EXPECT_EQ(lista.conjunto()->quantidade(), 1) << "a nova aparece na lista";
     EXPECT_TRUE(d.amb.doTipo("erro").empty());
+}
+
+// Da lista de consistências, cada código da tabela leva ao seu lugar: o editor na página do
+// erro com o foco dentro dela, ou a tela de detalhamento do tipo (vinda da lista); os de
+// FORMULARIO 0 desligam "&Corrigir" sem abrir nada.
+TEST(Documentos, ListaDeConsistenciasLevaCadaErroAoSeuLugar) {
+    Documentos d("2016");
+    const int id = d.gravarDeclaracao(1);
+    ui::TFormVisaoDocumentos docs(d.dm());
+    docs.declaracoes()->anoCorrente = [] { return 2026; };
+    docs.declaracoes()->abrir();
+    for (const LinhaConsistencia& l : d.dm().ref.cdsConsistencias) {
+        SCOPED_TRACE(l.ERRO);
+        ListasConsistencia& listas = d.dm().Consistencias;
+        listas.esvaziar();
+        listas.cdsDocumentosErros.push_back({id, "1234567890107", "Comércio Ação Ltda", 2016, "Janeiro", "Dezembro"});
+        IncluirErro(listas, d.dm().ref.cdsConsistencias, id, l.ERRO);
+        ui::TFormVisaoConsistencias lista(d.dm(), *docs.declaracoes());
+        mostrarAtiva(lista);
+        ASSERT_EQ(lista.grdErros()->model()->rowCount(), 1);
+        EXPECT_EQ(lista.memoMensagem()->toPlainText().toStdString(), l.MENSAGEM);
+        EXPECT_TRUE(lista.actCorrigir->isEnabled());
+        const DestinoCorrecao destino = DestinoDaCorrecao(l.ERRO, d.dm().ref.cdsConsistencias);
+        bool abriu = false;
+        if (destino.forma == FormaCorrecao::Editor) {
+            quandoAparecer<TFormEdicaoDocumentos>([&](TFormEdicaoDocumentos* t) {
+                abriu = true;
+                EXPECT_TRUE(t->modoCabecalho());
+                const int pagina = l.PAGINA == "PRELO" ? 1 : l.PAGINA == "KOV" ? 2 : l.PAGINA == "GI" ? 3 : 0;
+                EXPECT_EQ(t->pgcPrincipal->currentIndex(), pagina);
+                QWidget* foco = t->focusWidget();
+                EXPECT_TRUE(foco && t->pgcPrincipal->currentWidget()->isAncestorOf(foco));
+                if (l.ERRO == "E003") {
+                    EXPECT_EQ(t->pgcGI->currentWidget(), t->tbsGISaida);
+                }
+                if (l.ERRO == "E018") {
+                    EXPECT_EQ(t->pgcKov->currentWidget(), t->tbsKovKov);
+                }
+                t->cancelar();
+                t->close();
+            });
+        } else if (destino.forma == FormaCorrecao::Detalhamento) {
+            quandoAparecer<ui::TfrmAncestralDetalhamentoES>([&](ui::TfrmAncestralDetalhamentoES* t) {
+                abriu = true;
+                EXPECT_EQ(t->tipoOperacao(), destino.tipoOperacao);
+                EXPECT_TRUE(t->daListaConsistencia());
+                t->reject();
+            });
+        }
+        emit lista.grdErros()->doubleClicked(lista.grdErros()->model()->index(0, 1));
+        EXPECT_EQ(abriu, destino.forma != FormaCorrecao::Nenhuma) << (d.amb.ui.textos().empty() ? "" : d.amb.ui.textos().back());
+        EXPECT_EQ(lista.actCorrigir->isEnabled(), destino.forma != FormaCorrecao::Nenhuma);
+        EXPECT_FALSE(docs.declaracoes()->editando());
+    }
+
+    // Sem erros, "&Corrigir" fica desligado
+    d.dm().Consistencias.esvaziar();
+    ui::TFormVisaoConsistencias vazia(d.dm(), *docs.declaracoes());
+    EXPECT_FALSE(vazia.actCorrigir->isEnabled());
+    EXPECT_EQ(vazia.rotuloSituacao()->text(), Q("Nenhum erro encontrado: a declaração está consistente."));
 }
