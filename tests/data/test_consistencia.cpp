@@ -54,13 +54,11 @@ struct Consistencia : ::testing::Test {
             municipio = static_cast<int>(m.coluna(0).inteiro());
         }
         {
-            fb::Comando q(tr, "SELECT ERRO, MENSAGEM, DICA FROM CONSISTENCIAS");
+            fb::Comando q(tr, "SELECT ERRO, PAGINA, ABA, CAMPO, MENSAGEM, DICA, FORMULARIO FROM CONSISTENCIAS");
             while (q.proximo()) {
-                LinhaConsistencia l;
-                l.ERRO = q.coluna(0).texto();
-                l.MENSAGEM = q.coluna(1).texto();
-                l.DICA = q.coluna(2).texto();
-                consistencias.push_back(l);
+                consistencias.push_back({q.coluna(0).texto(), q.coluna(1).texto(), q.coluna(2).texto(),
+                                         q.coluna(3).texto(), q.coluna(4).texto(), q.coluna(5).texto(),
+                                         q.coluna(6).texto()});
             }
         }
         {
@@ -990,7 +988,7 @@ TEST_F(Consistencia, CadaCodigoDaTabelaLevaAUmLugar) {
         {"E009", FormaCorrecao::Detalhamento, PaginaCorrecao::Nenhuma, "ENTRADAS_ESTADO", 1},
         {"E036", FormaCorrecao::Editor, PaginaCorrecao::Documento, "MUDANCAMUNICIPIO", 0},
         {"00", FormaCorrecao::Editor, PaginaCorrecao::Nenhuma, "", 0},
-        {"E037", FormaCorrecao::Nenhuma, PaginaCorrecao::Nenhuma, nullptr, 0},
+        {"E037", FormaCorrecao::Nenhuma, PaginaCorrecao::Nenhuma, "00", 0},
         {"E099", FormaCorrecao::Nenhuma, PaginaCorrecao::Nenhuma, "", 0},
     };
     for (const Caso& c : casos) {
