@@ -428,6 +428,28 @@ TEST(Documentos, ListaDeConsistenciasLevaCadaErroAoSeuLugar) {
         EXPECT_FALSE(docs.declaracoes()->editando());
     }
 
+    // Gravar no editor aberto pelo erro da GI de saídas consiste de novo: a lista fica só
+    // com esta declaração, e os erros que restam
+    ListasConsistencia& listas = d.dm().Consistencias;
+    listas.esvaziar();
+    listas.cdsDocumentosErros.push_back({id, "1234567890107", "A", 2016, "Janeiro", "Dezembro"});
+    listas.cdsDocumentosErros.push_back({id + 1000, "999", "Outra", 2016, "Janeiro", "Dezembro"});
+    IncluirErro(listas, d.dm().ref.cdsConsistencias, id, "E003");
+    {
+        ui::TFormVisaoConsistencias lista(d.dm(), *docs.declaracoes());
+        mostrarAtiva(lista);
+        quandoAparecer<TFormEdicaoDocumentos>([&](TFormEdicaoDocumentos* t) {
+            EXPECT_EQ(t->pgcGI->currentWidget(), t->tbsGISaida);
+            QTest::mouseClick(t->botaoGravar(), Qt::LeftButton);
+            if (t->isVisible()) t->close();
+        });
+        lista.actCorrigir->trigger();
+        EXPECT_EQ(lista.grdDocumentos()->model()->rowCount(), 1);
+        ASSERT_EQ(listas.cdsDocumentosErros.size(), 1u);
+        EXPECT_EQ(listas.cdsDocumentosErros[0].Documento, id);
+        EXPECT_EQ(lista.erros().size(), listas.errosDe(id).size());
+    }
+
     // Sem erros, "&Corrigir" fica desligado
     d.dm().Consistencias.esvaziar();
     ui::TFormVisaoConsistencias vazia(d.dm(), *docs.declaracoes());
