@@ -450,6 +450,34 @@ TEST(Documentos, ListaDeConsistenciasLevaCadaErroAoSeuLugar) {
         EXPECT_EQ(lista.erros().size(), listas.errosDe(id).size());
     }
 
+    // A tela das saídas para o exterior, aberta pelo erro, grava na base na hora e a lista
+    // mostra a nova consistência
+    listas.esvaziar();
+    IncluirErro(listas, d.dm().ref.cdsConsistencias, id, "E031");
+    listas.cdsDocumentosErros.push_back({id, "1234567890107", "A", 2016, "Janeiro", "Dezembro"});
+    {
+        ui::TFormVisaoConsistencias lista(d.dm(), *docs.declaracoes());
+        mostrarAtiva(lista);
+        quandoAparecer<ui::TfrmAncestralDetalhamentoES>([&](ui::TfrmAncestralDetalhamentoES* t) {
+            EXPECT_EQ(t->tipoOperacao(), 6);
+            ui::CampoValor* c = t->campo("VCCOMPRAVENDA");
+            ASSERT_TRUE(c);
+            c->setFocus(Qt::MouseFocusReason);
+            c->selectAll();
+            QTest::keyClicks(c, "321");
+            QTest::keyClick(c, Qt::Key_Tab);
+            QTest::mouseClick(t->botaoGravar(), Qt::LeftButton);
+            if (t->isVisible()) t->reject();
+        });
+        lista.actCorrigir->trigger();
+        const Declaracao gravada = CarregarDeclaracao(d.dm().MainConnection, id);
+        ASSERT_NE(gravada.detalhamento(6), nullptr);
+        EXPECT_EQ(gravada.detalhamento(6)->VCCOMPRAVENDA, Dinheiro::deReais(321));
+        EXPECT_TRUE(listas.temDocumento(id));
+        EXPECT_EQ(lista.erros().size(), listas.errosDe(id).size());
+        EXPECT_FALSE(docs.declaracoes()->editando());
+    }
+
     // Sem erros, "&Corrigir" fica desligado
     d.dm().Consistencias.esvaziar();
     ui::TFormVisaoConsistencias vazia(d.dm(), *docs.declaracoes());
