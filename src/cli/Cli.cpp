@@ -21,6 +21,7 @@ const std::vector<Verbo>& verbos() {
         verbosEdicaoDeclaracoes(v);
         verbosRelatorios(v);
         verbosEntrega(v);
+        verbosProtocolos(v);
         verbosArquivos(v);
         verbosReferencias(v);
         verbosBackup(v);

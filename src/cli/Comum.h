@@ -108,6 +108,7 @@ void verbosDeclaracoes(std::vector<Verbo>& v);
 void verbosEdicaoDeclaracoes(std::vector<Verbo>& v);
 void verbosRelatorios(std::vector<Verbo>& v);
 void verbosEntrega(std::vector<Verbo>& v);
+void verbosProtocolos(std::vector<Verbo>& v);
 void verbosArquivos(std::vector<Verbo>& v);
 void verbosReferencias(std::vector<Verbo>& v);
 void verbosBackup(std::vector<Verbo>& v);

@@ -11,6 +11,10 @@
 #include "data/untUtils.h"
 #include "reports/DadosImpressao.h"
 #include "reports/Formularios.h"
+#include "reports/Recibo.h"
+#include "data/Cadastros.h"
+#include "data/Entregas.h"
+#include "data/fb/Transacao.h"
 
 namespace kov::cli {
 
@@ -110,6 +114,52 @@ int imprimirVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c
     return produzidos == 0 || falhas > 0 ? 1 : 0;
 }
 
+// O recibo de uma entrega da declaração: a do protocolo pedido ou a última com protocolo.
+int reciboVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
+    int chave = 0;
+    std::string pdf, protocolo;
+    for (size_t i = 0; i < a.size(); ++i) {
+        int n = 0;
+        if (a[i] == "--pdf" && i + 1 < a.size() && pdf.empty()) pdf = a[++i];
+        else if (a[i] == "--protocolo" && i + 1 < a.size() && protocolo.empty()) protocolo = a[++i];
+        else if (chave == 0 && inteiroPositivo(a[i], n)) chave = n;
+        else return usoIncorreto(v, c, "Argumento inválido: " + a[i]);
+    }
+    if (chave == 0) return usoIncorreto(v, c, "Nenhuma declaração informada.");
+    if (pdf.empty()) return usoIncorreto(v, c, "Arquivo não informado (--pdf ARQ.pdf).");
+    InteracaoCli ui(c.err);
+    Tdm dm(ui, c.dir);
+    if (!abrirModulo(dm, ui)) return 1;
+    std::optional<Entrega> escolhida;
+    try {
+        auto tr = fb::Transacao::leitura(dm.MainConnection);
+        for (const auto& e : LerEntregas(tr, chave)) {
+            const std::string p = Aparar(e.PROTOCOLO);
+            if (!p.empty() && (protocolo.empty() || p == Aparar(protocolo))) escolhida = e;  // a última
+        }
+        tr.commit();
+    } catch (const std::exception& e) {
+        ui.erro(e.what());
+        return 1;
+    }
+    if (!escolhida) {
+        ui.erro(protocolo.empty() ? "Não existe recibo para esta declaração!"
+                                  : "Não existe recibo com o protocolo " + protocolo + " para esta declaração!");
+        return 1;
+    }
+    const auto app = aplicacaoSemTela();
+    try {
+        relatorios::TscrRptRecibo recibo(*escolhida, QString::fromStdString(VersaoSistema(dm.ConfigApp)));
+        recibo.relatorio().gravarPdf(pdf);
+        c.out << chave << '\t' << Aparar(escolhida->PROTOCOLO) << '\t' << recibo.relatorio().paginas() << '\t' << pdf
+              << "\n";
+    } catch (const std::exception& e) {
+        ui.erro(e.what());
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 void verbosRelatorios(std::vector<Verbo>& v) {
@@ -122,6 +172,11 @@ void verbosRelatorios(std::vector<Verbo>& v) {
                  "CHAVE-INSCRICAO-FORMULARIO.pdf; uma linha por arquivo na saída: chave, formulário,\n"
                  "páginas e caminho. Saída 1 quando nada pôde ser produzido ou alguma declaração falhou.",
                  imprimirVerbo});
+    v.push_back({"declaracoes", "recibo", "N --pdf ARQ.pdf [--protocolo P]",
+                 "Grava em PDF o recibo de transmissão da declaração de chave N: o da última entrega com\n"
+                 "protocolo, ou o da entrega de protocolo P. Uma linha na saída: chave, protocolo, páginas\n"
+                 "e caminho. Sem entrega com protocolo: \"Não existe recibo para esta declaração!\".",
+                 reciboVerbo});
 }
 
 }  // namespace kov::cli

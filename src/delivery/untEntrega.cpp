@@ -359,10 +359,15 @@ void ExecucaoEntrega::acertarRelogio(const std::chrono::year_month_day& lembrada
     painel_.nota(nota);
 }
 
-void ExecucaoEntrega::atualizarBase() {
-    if (!dm_.ref.abertas) dm_.AbrirReferencias();
+std::map<int, std::string> NomesMunicipios(Tdm& dm) {
+    if (!dm.ref.abertas) dm.AbrirReferencias();
     std::map<int, std::string> nomes;
-    for (const auto& m : dm_.ref.cdsMunicipio) nomes[m.CODDRUMUNICIPIO] = m.DESCRICAO;
+    for (const auto& m : dm.ref.cdsMunicipio) nomes[m.CODDRUMUNICIPIO] = m.DESCRICAO;
+    return nomes;
+}
+
+void ExecucaoEntrega::atualizarBase() {
+    const auto nomes = NomesMunicipios(dm_);
     // Todas as entregas numa transação: uma falha não deixa nenhuma linha pela metade
     fb::Transacao tr(dm_.MainConnection);
     for (const auto& m : montadas_) {

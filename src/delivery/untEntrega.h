@@ -4,6 +4,7 @@
 // administração (ENVIAX.EXE), que devolve o protocolo dentro de cada arquivo; na gravação são
 // copiados para a pasta escolhida. As entregas feitas vão para TRANSMISSAO numa transação, com
 // o recibo em texto. Uma declaração só conta como entregue pelas linhas gravadas aqui.
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -68,6 +69,10 @@ std::optional<ProtocoloDevolvido> LerProtocoloDevolvido(const std::string& camin
 // quando o arquivo ou o valor faltam. Barras invertidas valem como separador; um caminho
 // relativo é tomado a partir da pasta do programa.
 std::string CaminhoTransmissor(const std::string& arquivoIni, const std::string& pastaPrograma);
+
+// O nome de cada município (CODDRUMUNICIPIO) das tabelas de referência, abertas se preciso,
+// para as linhas de outras entradas do recibo.
+std::map<int, std::string> NomesMunicipios(Tdm& dm);
 
 // --- A execução ---------------------------------------------------------------------------
 

@@ -10,6 +10,8 @@
 //                         protocolo; "*" deixa todos sem protocolo
 //   ENVIAX_APAGAR         nomes de arquivo (sem a pasta), separados por ";", que são apagados
 //   ENVIAX_NUMERO         o número de protocolo a escrever, como está (qualquer tamanho)
+//   ENVIAX_DATA           a data de entrega a escrever, como está (no lugar da data de hoje)
+//   ENVIAX_HORA           a hora de entrega a escrever, como está (no lugar da hora de agora)
 //   ENVIAX_SAIR           termina logo, sem tocar em nenhum arquivo (código 1)
 //   ENVIAX_REGISTRO       arquivo onde a linha de comando recebida é anotada, um argumento por linha
 #include <libxml/tree.h>
@@ -66,8 +68,10 @@ void protocolar(const std::string& caminho, const std::string& numero, const std
     char data[16], hora[16];
     std::strftime(data, sizeof data, "%d/%m/%Y", &t);
     std::strftime(hora, sizeof hora, "%H:%M:%S", &t);
-    definirTexto(protocolo, "data", data);
-    definirTexto(protocolo, "hora", hora);
+    const char* dataFixa = std::getenv("ENVIAX_DATA");
+    const char* horaFixa = std::getenv("ENVIAX_HORA");
+    definirTexto(protocolo, "data", dataFixa ? dataFixa : data);
+    definirTexto(protocolo, "hora", horaFixa ? horaFixa : hora);
     definirTexto(protocolo, "numero", numero);
     // O verificador cobre o arquivo devolvido, protocolo incluído: sai, é recalculado e volta
     // como último filho de cabecalho.
