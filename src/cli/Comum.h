@@ -101,6 +101,9 @@ bool anoBaseGravado(Tdm& dm, Contexto& c, std::string& ano);
 // e os erros achados a partir do índice 'antes' da lista, indentados.
 void mostrarConsistencia(Contexto& c, const ListasConsistencia& listas, int chave, int status, size_t antes);
 
+// declaracoes recibo com --pdf: o recibo de transmissão de uma entrega em PDF.
+int reciboPdf(const Verbo& v, const std::vector<std::string>& args, Contexto& c);
+
 // Verbos de cada substantivo, na ordem da ajuda.
 void verbosBase(std::vector<Verbo>& v);
 void verbosCadastros(std::vector<Verbo>& v);

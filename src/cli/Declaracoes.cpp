@@ -162,6 +162,7 @@ int gerarVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
 int reciboVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
     int chave = 0;
     std::string saida;
+    if (std::find(a.begin(), a.end(), "--pdf") != a.end()) return reciboPdf(v, a, c);
     if (a.empty() || !inteiroPositivo(a[0], chave)) return usoIncorreto(v, c);
     if (a.size() == 3 && a[1] == "--saida") saida = a[2];
     else if (a.size() != 1) return usoIncorreto(v, c);
@@ -251,10 +252,13 @@ void verbosDeclaracoes(std::vector<Verbo>& v) {
                  "deixa nada na base. Uma linha por arquivo restaurado: caminho, ok e chave da declaração;\n"
                  "as falhas vão para a saída de erros com o caminho e o motivo. Saída 1 quando algum falhou.",
                  importarVerbo});
-    v.push_back({"declaracoes", "recibo", "N [--saida ARQUIVO]",
+    v.push_back({"declaracoes", "recibo", "N [--saida ARQUIVO | --pdf ARQ.pdf [--protocolo P]]",
                  "Mostra o recibo em texto da declaração N (em UTF-8).\n"
                  "Com --saida grava no ARQUIVO os bytes do recibo como são guardados na entrega:\n"
-                 "Windows-1252, cada linha terminada por CR LF.",
+                 "Windows-1252, cada linha terminada por CR LF.\n"
+                 "Com --pdf grava em PDF o recibo de transmissão da última entrega com protocolo (ou da de\n"
+                 "protocolo P), como a tela imprime; uma linha na saída: chave, protocolo, páginas e caminho.\n"
+                 "Sem entrega com protocolo: \"Não existe recibo para esta declaração!\".",
                  reciboVerbo});
 }
 

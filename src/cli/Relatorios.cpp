@@ -114,8 +114,10 @@ int imprimirVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c
     return produzidos == 0 || falhas > 0 ? 1 : 0;
 }
 
+}  // namespace
+
 // O recibo de uma entrega da declaração: a do protocolo pedido ou a última com protocolo.
-int reciboVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
+int reciboPdf(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
     int chave = 0;
     std::string pdf, protocolo;
     for (size_t i = 0; i < a.size(); ++i) {
@@ -160,8 +162,6 @@ int reciboVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) 
     return 0;
 }
 
-}  // namespace
-
 void verbosRelatorios(std::vector<Verbo>& v) {
     v.push_back({"declaracoes", "imprimir", "N... [--formularios LISTA] --saida PASTA",
                  "Grava em PDF os formulários impressos das declarações de chaves N.\n"
@@ -172,11 +172,6 @@ void verbosRelatorios(std::vector<Verbo>& v) {
                  "CHAVE-INSCRICAO-FORMULARIO.pdf; uma linha por arquivo na saída: chave, formulário,\n"
                  "páginas e caminho. Saída 1 quando nada pôde ser produzido ou alguma declaração falhou.",
                  imprimirVerbo});
-    v.push_back({"declaracoes", "recibo", "N --pdf ARQ.pdf [--protocolo P]",
-                 "Grava em PDF o recibo de transmissão da declaração de chave N: o da última entrega com\n"
-                 "protocolo, ou o da entrega de protocolo P. Uma linha na saída: chave, protocolo, páginas\n"
-                 "e caminho. Sem entrega com protocolo: \"Não existe recibo para esta declaração!\".",
-                 reciboVerbo});
 }
 
 }  // namespace kov::cli
