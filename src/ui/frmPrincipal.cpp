@@ -23,6 +23,7 @@
 #include "ui/Parametros.h"
 #include "ui/QuadroMensagens.h"
 #include "ui/frmFiltros.h"
+#include "ui/frmCaptura.h"
 #include "ui/frmEntrega.h"
 #include "ui/frmVContribuintes.h"
 #include "ui/frmVDocumentos.h"
@@ -130,7 +131,7 @@ void TFormPrincipal::criarMenus() {
                                QStringLiteral("Transmite via Internet"), true);
     actGravaDisquete = criarAcao("actGravaDisquete", QStringLiteral("&Gravação em Mídia Eletrônica"),
                                  QStringLiteral("Gravação em Mídia Eletrônica"), true);
-    actCaptura = criarAcao("actCaptura", QStringLiteral("Capturar Protocolo"), {}, false);
+    actCaptura = criarAcao("actCaptura", QStringLiteral("Capturar Protocolo"), {}, true);
     actBackup = criarAcao("actBackup", QStringLiteral("&Cópia de Segurança"), QStringLiteral("Gera cópia de segurança"),
                           true);
     actRestore = criarAcao("actRestore", QStringLiteral("&Restauração"), QStringLiteral("Restaura cópia de segurança"),
@@ -139,7 +140,7 @@ void TFormPrincipal::criarMenus() {
                               true);
     actRelatorios = criarAcao("actRelatorios", QStringLiteral("Relatórios"), {}, true);
     actPrintReciboComputador = criarAcao("actPrintReciboComputador", QStringLiteral("do &Computador"), {}, false);
-    actPrintReciboDisquete = criarAcao("actPrintReciboDisquete", QStringLiteral("do &Disquete"), {}, false);
+    actPrintReciboDisquete = criarAcao("actPrintReciboDisquete", QStringLiteral("do &Disquete"), {}, true);
     actAjuda = criarAcao("actAjuda", QStringLiteral("&Conteúdo"), QStringLiteral("Ajuda"), true);
     actSobre = criarAcao("mnuSobre", QStringLiteral("Sobre"), {}, true);
 
@@ -151,6 +152,9 @@ void TFormPrincipal::criarMenus() {
     connect(actRelatorios, &QAction::triggered, this, &TFormPrincipal::abrirRelatorios);
     connect(actTransmissao, &QAction::triggered, this, [this] { AbrirTelaEntrega(dm_, ModoEntrega::Transmissao, this); });
     connect(actGravaDisquete, &QAction::triggered, this, [this] { AbrirTelaEntrega(dm_, ModoEntrega::Gravacao, this); });
+    connect(actCaptura, &QAction::triggered, this, [this] { AbrirTelaProtocolos(dm_, ModoCaptura::Captura, this); });
+    connect(actPrintReciboDisquete, &QAction::triggered, this,
+            [this] { AbrirTelaProtocolos(dm_, ModoCaptura::Recibo, this); });
     connect(actSair, &QAction::triggered, this, &TFormPrincipal::sair);
     connect(actBackup, &QAction::triggered, this, [this] { abrirBackup(TscrBackup::ModoCopia); });
     connect(actRestore, &QAction::triggered, this, [this] { abrirBackup(TscrBackup::ModoRestauracao); });
