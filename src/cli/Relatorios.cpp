@@ -135,10 +135,8 @@ int reciboPdf(const Verbo& v, const std::vector<std::string>& a, Contexto& c) {
     std::optional<Entrega> escolhida;
     try {
         auto tr = fb::Transacao::leitura(dm.MainConnection);
-        for (const auto& e : LerEntregas(tr, chave)) {
-            const std::string p = Aparar(e.PROTOCOLO);
-            if (!p.empty() && (protocolo.empty() || p == Aparar(protocolo))) escolhida = e;  // a última
-        }
+        for (const auto& e : RecibosDaDeclaracao(tr, chave))
+            if (protocolo.empty() || Aparar(e.PROTOCOLO) == Aparar(protocolo)) escolhida = e;  // a última
         tr.commit();
     } catch (const std::exception& e) {
         ui.erro(e.what());

@@ -39,6 +39,12 @@ std::vector<Entrega> LerEntregas(fb::Transacao& tr, int documentoId) {
     return v;
 }
 
+std::vector<Entrega> RecibosDaDeclaracao(fb::Transacao& tr, int documentoId) {
+    std::vector<Entrega> v = LerEntregas(tr, documentoId);
+    std::erase_if(v, [](const Entrega& e) { return e.PROTOCOLO.find_first_not_of(' ') == std::string::npos; });
+    return v;
+}
+
 std::optional<Entrega> EntregaDoProtocolo(fb::Transacao& tr, const std::string& protocolo) {
     fb::Comando q(tr, std::string("SELECT FIRST 1 ") + COLUNAS +
                           " FROM TRANSMISSAO WHERE PROTOCOLO = :P ORDER BY TRANSMISSAO_ID");

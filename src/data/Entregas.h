@@ -24,6 +24,10 @@ struct Entrega {
 // As entregas da declaração em ordem de DATA, HORA.
 std::vector<Entrega> LerEntregas(fb::Transacao& tr, int documentoId);
 
+// Os recibos da declaração: as entregas com protocolo, em ordem de DATA, HORA (as gravações
+// "D" não têm protocolo e não contam).
+std::vector<Entrega> RecibosDaDeclaracao(fb::Transacao& tr, int documentoId);
+
 // A entrega com o protocolo (texto não vazio), ou nada.
 std::optional<Entrega> EntregaDoProtocolo(fb::Transacao& tr, const std::string& protocolo);
 // Uma gravação sem protocolo da declaração com o tipo, a data e a hora dados, ou nada.

@@ -25,6 +25,7 @@
 #include "ui/frmFiltros.h"
 #include "ui/frmCaptura.h"
 #include "ui/frmEntrega.h"
+#include "ui/frmHistorico.h"
 #include "ui/frmVContribuintes.h"
 #include "ui/frmVDocumentos.h"
 #include "ui/frmVResponsaveis.h"
@@ -139,7 +140,7 @@ void TFormPrincipal::criarMenus() {
     actParametros = criarAcao("actParametros", QStringLiteral("&Parâmetros"), QStringLiteral("Parâmetros do Sistema"),
                               true);
     actRelatorios = criarAcao("actRelatorios", QStringLiteral("Relatórios"), {}, true);
-    actPrintReciboComputador = criarAcao("actPrintReciboComputador", QStringLiteral("do &Computador"), {}, false);
+    actPrintReciboComputador = criarAcao("actPrintReciboComputador", QStringLiteral("do &Computador"), {}, true);
     actPrintReciboDisquete = criarAcao("actPrintReciboDisquete", QStringLiteral("do &Disquete"), {}, true);
     actAjuda = criarAcao("actAjuda", QStringLiteral("&Conteúdo"), QStringLiteral("Ajuda"), true);
     actSobre = criarAcao("mnuSobre", QStringLiteral("Sobre"), {}, true);
@@ -155,6 +156,7 @@ void TFormPrincipal::criarMenus() {
     connect(actCaptura, &QAction::triggered, this, [this] { AbrirTelaProtocolos(dm_, ModoCaptura::Captura, this); });
     connect(actPrintReciboDisquete, &QAction::triggered, this,
             [this] { AbrirTelaProtocolos(dm_, ModoCaptura::Recibo, this); });
+    connect(actPrintReciboComputador, &QAction::triggered, this, [this] { AbrirEscolhaRecibo(dm_, this); });
     connect(actSair, &QAction::triggered, this, &TFormPrincipal::sair);
     connect(actBackup, &QAction::triggered, this, [this] { abrirBackup(TscrBackup::ModoCopia); });
     connect(actRestore, &QAction::triggered, this, [this] { abrirBackup(TscrBackup::ModoRestauracao); });

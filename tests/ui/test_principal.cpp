@@ -128,7 +128,7 @@ TEST(FormPrincipal, MenusBotoesDicasEComandosHabilitados) {
         {"actRestore", "&Restauração", "Restaura cópia de segurança", true},
         {"actParametros", "&Parâmetros", "Parâmetros do Sistema", true},
         {"actRelatorios", "Relatórios", "", true},
-        {"actPrintReciboComputador", "do &Computador", "", false},
+        {"actPrintReciboComputador", "do &Computador", "", true},
         {"actPrintReciboDisquete", "do &Disquete", "", true},
         {"actAjuda", "&Conteúdo", "Ajuda", true},
         {"mnuSobre", "Sobre", "", true},
