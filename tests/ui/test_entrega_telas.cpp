@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -18,6 +19,8 @@
 #include "ApoioUi.h"
 #include "apoio/Cadastro.h"
 #include "files/CifraRSA.h"
+#include "platform/Processos.h"
+#include "ui/frmCaptura.h"
 #include "ui/frmEntrega.h"
 #include "ui/frmPrincipal.h"
 #include "ui/frmSetDeclaracao.h"
@@ -160,4 +163,25 @@ TEST(TelaEntrega, GravacaoPelaJanelaPrincipal) {
     EXPECT_EQ(amb.ui.textos()[0], Q("Confirma gravação de (2) declaração(ões)?").toStdString());
     EXPECT_EQ(std::distance(fs::directory_iterator(destino), fs::directory_iterator()), 2);
     EXPECT_FALSE(fs::exists(amb.inst.bd / "Declaracoes")) << "a lista sai quando a tela fecha";
+
+    // Transmitidos noutro computador, os arquivos voltam com protocolo: a captura pela janela
+    std::vector<std::string> arquivos;
+    for (const auto& e : fs::directory_iterator(destino)) arquivos.push_back(e.path().string());
+    ASSERT_EQ(ExecutarEEsperar(KOV_ENVIAX, arquivos, "/", {}), 0);
+    amb.ui.pastas = {destino.string()};
+    amb.ui.mensagens.clear();
+    int antes = -1, depois = -1;
+    quandoAparecer<ui::TscrUntCaptura>([&](ui::TscrUntCaptura* tela) {
+        EXPECT_EQ(tela->windowTitle(), Q("Protocolos"));
+        EXPECT_FALSE(tela->botaoImprimir()->isVisible());
+        antes = tela->grade()->rowCount();
+        tela->grade()->setCurrentCell(1, 0);
+        QTest::mouseClick(tela->botaoCapturar(), Qt::LeftButton);
+        depois = tela->grade()->rowCount();
+        tela->accept();
+    });
+    form.findChild<QAction*>("actCaptura")->trigger();
+    EXPECT_EQ(antes, 2);
+    EXPECT_EQ(depois, 1);
+    EXPECT_EQ(amb.ui.textos(), std::vector<std::string>{MSG_CAPTURADOS_DISPONIVEIS});
 }
