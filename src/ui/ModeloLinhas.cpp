@@ -51,6 +51,8 @@ void ModeloLinhas::definirFigura(const std::string& campo, std::function<QIcon(i
 
 void ModeloLinhas::definirCorTexto(std::function<QColor(int)> cor) { cor_ = std::move(cor); }
 
+void ModeloLinhas::definirTitulo(const std::string& campo, const QString& titulo) { titulos_[campo] = titulo; }
+
 int ModeloLinhas::linhaEmEdicao() const {
     if (!editavel_) return -1;
     switch (conjunto_.estado()) {
@@ -161,6 +163,7 @@ QVariant ModeloLinhas::headerData(int secao, Qt::Orientation orientacao, int pap
     if (secao < 0 || secao >= columnCount()) return {};
     const std::string& nome = campos_[static_cast<size_t>(secao)];
     if (figuras_.count(nome)) return QString();
+    if (const auto t = titulos_.find(nome); t != titulos_.end()) return t->second;
     const Campo* c = conjunto_.campo(nome);
     return QString::fromStdString(c ? c->rotulo : nome);
 }

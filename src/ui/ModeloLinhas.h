@@ -46,6 +46,8 @@ public:
     void definirFigura(const std::string& campo, std::function<QIcon(int linha)> figura);
     // Cor do texto de cada linha (inválida: a da paleta).
     void definirCorTexto(std::function<QColor(int linha)> cor);
+    // Título da coluna nesta grade, no lugar do rótulo do campo.
+    void definirTitulo(const std::string& campo, const QString& titulo);
 
 signals:
     // Linha do registro atual do conjunto (-1 sem registro).
@@ -58,6 +60,7 @@ private:
     std::vector<std::string> campos_;
     std::map<std::string, std::function<QIcon(int)>> figuras_;
     std::function<QColor(int)> cor_;
+    std::map<std::string, QString> titulos_;
     bool editavel_ = false;
     int observador_ = 0;
 };

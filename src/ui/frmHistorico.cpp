@@ -5,15 +5,18 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "data/EdicaoDeclaracao.h"
 #include "data/dmPrincipal.h"
 #include "data/fb/Transacao.h"
 #include "data/untUtils.h"
 #include "platform/Interacao.h"
 #include "reports/Recibo.h"
 #include "ui/Ajuda.h"
+#include "ui/ModeloLinhas.h"
 #include "ui/frmFiltros.h"
 
 namespace kov::ui {
@@ -90,30 +93,39 @@ void TscrUntHistorico::actImprimirExecute() {
     VisualizarRecibo(dm_, entregas_[static_cast<size_t>(i)], this);
 }
 
-TscrUntEscolheDeclaracao::TscrUntEscolheDeclaracao(Tdm& dm, QWidget* pai) : TscrPdrBasica(pai), dm_(dm) {
+TscrUntEscolheDeclaracao::TscrUntEscolheDeclaracao(Tdm& dm, QWidget* pai)
+    : TscrPdrBasica(pai), dm_(dm), declaracoes_(std::make_unique<ConjuntoDeclaracoes>(dm)) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setObjectName(QStringLiteral("scrUntEscolheDeclaracao"));
     setWindowTitle(QStringLiteral("Selecione a Declaração"));
     DefinirContextoAjuda(this, AJUDA_RECIBOS);
     auto* rotulo = new QLabel(QStringLiteral("Declarações"), corpo());
-    grade_ = novaGrade(corpo(), "grDeclaracoes",
-                       {QStringLiteral("Insc. Estadual"), QStringLiteral("Razão Social"), QStringLiteral("Periodo"),
-                        QStringLiteral("Mês Inicial"), QStringLiteral("Mês Final"), QStringLiteral("Situação")});
-    // A lista lida agora: o conteúdo atual da base
-    FiltroDeclaracoesEntrega f;
-    f.anoBase = dm.LerParametro("ANOEXERCICIO");
-    linhas_ = ListarDeclaracoesEntrega(dm.MainConnection, f);
-    grade_->setRowCount(static_cast<int>(linhas_.size()));
-    for (int i = 0; i < static_cast<int>(linhas_.size()); ++i) {
-        const auto& d = linhas_[static_cast<size_t>(i)];
-        celula(grade_, i, 0, QString::fromStdString(FormatarIE(d.INSCESTADUAL)));
-        celula(grade_, i, 1, QString::fromStdString(d.RAZAOSOCIAL));
-        celula(grade_, i, 2, QString::number(d.PERIODO));
-        celula(grade_, i, 3, QString::fromStdString(NomeMes(d.MESINICIAL)));
-        celula(grade_, i, 4, QString::fromStdString(NomeMes(d.MESFINAL)));
-        celula(grade_, i, 5, QString::fromStdString(d.SITUACAO));
-    }
-    if (!linhas_.empty()) grade_->setCurrentCell(0, 0);
+    // Aberto agora: a lista mostra o conteúdo atual da base
+    declaracoes_->abrir();
+    struct Coluna {
+        const char* campo;
+        const char* titulo;
+        int largura;
+    };
+    static const Coluna colunas[] = {
+        {"IE_CONTRIBUINTE", "Insc. Estadual", 105},   {"NOME_CONTRIBUINTE", "Razão Social", 230},
+        {"PERIODO", "Periodo", 55},                   {"calcMesInicial", "Mês Inicial", 80},
+        {"calcMesFinal", "Mês Final", 80},            {"DESCRICAO_MUNICIPIO", "Município", 150},
+        {"DESCRICAO_STATUS", "Status", 95},           {"TITULO_TIPOCONTRIBUINTE", "Tipo", 120},
+        {"DESCRICAO_TIPOREGIME", "Regime", 170}};
+    std::vector<std::string> campos;
+    for (const auto& c : colunas) campos.emplace_back(c.campo);
+    modelo_ = new ModeloLinhas(*declaracoes_, std::move(campos), this);
+    for (const auto& c : colunas) modelo_->definirTitulo(c.campo, QString::fromUtf8(c.titulo));
+    grade_ = new QTableView(corpo());
+    grade_->setObjectName(QStringLiteral("grDeclaracoes"));
+    grade_->setModel(modelo_);
+    grade_->verticalHeader()->setVisible(false);
+    grade_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grade_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grade_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    for (int i = 0; i < static_cast<int>(std::size(colunas)); ++i) grade_->setColumnWidth(i, colunas[i].largura);
+    if (modelo_->rowCount() > 0) grade_->selectRow(0);
     auto* fechar = new QPushButton(QStringLiteral("&Fechar"), corpo());
     fechar->setShortcut(QKeySequence(Qt::Key_F4));
     auto* imprimir = new QPushButton(QStringLiteral("&Imprimir"), corpo());
@@ -122,7 +134,7 @@ TscrUntEscolheDeclaracao::TscrUntEscolheDeclaracao(Tdm& dm, QWidget* pai) : Tscr
     auto* ajuda = new QPushButton(QStringLiteral("&Ajuda"), corpo());
     connect(fechar, &QPushButton::clicked, this, &QDialog::accept);
     connect(imprimir, &QPushButton::clicked, this, &TscrUntEscolheDeclaracao::actImprimirExecute);
-    connect(grade_, &QTableWidget::cellDoubleClicked, this, [this] { actImprimirExecute(); });
+    connect(grade_, &QTableView::doubleClicked, this, [this] { actImprimirExecute(); });
     connect(ajuda, &QPushButton::clicked, this, [this] {
         JanelaAjuda janela(this);
         if (janela.mostrar(ArquivoAjuda(dm_.diretorioPrograma(), AJUDA_RECIBOS), AJUDA_RECIBOS)) janela.exec();
@@ -136,13 +148,18 @@ TscrUntEscolheDeclaracao::TscrUntEscolheDeclaracao(Tdm& dm, QWidget* pai) : Tscr
     l->addWidget(rotulo);
     l->addWidget(grade_, 1);
     l->addLayout(botoes);
-    resize(720, 420);
+    resize(1120, 440);
+}
+
+TscrUntEscolheDeclaracao::~TscrUntEscolheDeclaracao() {
+    // O modelo observa o conjunto: sai antes dele
+    delete modelo_;
 }
 
 void TscrUntEscolheDeclaracao::actImprimirExecute() {
-    const int i = grade_->currentRow();
-    if (i < 0 || i >= static_cast<int>(linhas_.size())) return;
-    const auto& d = linhas_[static_cast<size_t>(i)];
+    const int i = grade_->currentIndex().row();
+    if (i < 0 || i >= declaracoes_->quantidade()) return;
+    const LinhaListaDeclaracao& d = declaracoes_->linha(i);
     std::vector<Entrega> recibos;
     try {
         auto tr = fb::Transacao::leitura(dm_.MainConnection);

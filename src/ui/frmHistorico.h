@@ -2,17 +2,19 @@
 // Os recibos da janela principal: a escolha da declaração (TscrUntEscolheDeclaracao) e o
 // histórico de entregas (TscrUntHistorico) quando a declaração tem mais de um recibo. O
 // recibo é visualizado, impresso ou salvo em PDF pela pré-visualização dos relatórios.
+#include <memory>
 #include <vector>
 
-#include "data/DeclaracoesEntrega.h"
 #include "data/Entregas.h"
 #include "ui/pdrBasica.h"
 
 class QLabel;
 class QPushButton;
+class QTableView;
 class QTableWidget;
 
 namespace kov {
+class ConjuntoDeclaracoes;
 class Tdm;
 }
 
@@ -37,18 +39,25 @@ private:
     QPushButton* btnImprimir_;
 };
 
+class ModeloLinhas;
+
+// A lista é a das declarações do ano base (todas, qualquer que seja a consistência de hoje:
+// uma declaração entregue e alterada depois continua com os seus recibos), lida da base
+// quando a tela é criada.
 class TscrUntEscolheDeclaracao : public TscrPdrBasica {
     Q_OBJECT
 public:
     TscrUntEscolheDeclaracao(Tdm& dm, QWidget* pai = nullptr);
-    QTableWidget* grade() const { return grade_; }
+    ~TscrUntEscolheDeclaracao() override;
+    QTableView* grade() const { return grade_; }
     // "&Imprimir": nenhum recibo, um (visualizado logo) ou vários (o histórico).
     void actImprimirExecute();
 
 private:
     Tdm& dm_;
-    std::vector<LinhaDeclaracaoEntrega> linhas_;
-    QTableWidget* grade_;
+    std::unique_ptr<ConjuntoDeclaracoes> declaracoes_;
+    ModeloLinhas* modelo_;
+    QTableView* grade_;
 };
 
 // Entrada da janela principal: "Impressões" / "Recibo de Entrega" / "do Computador".

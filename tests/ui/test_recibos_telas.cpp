@@ -4,6 +4,7 @@
 
 #include <QPrintPreviewDialog>
 #include <QPushButton>
+#include <QTableView>
 #include <QTableWidget>
 
 #include "apoio/Cadastro.h"
@@ -43,15 +44,26 @@ TEST(TelasRecibos, EscolhaSemReciboEHistoricoEmOrdem) {
         tr.commit();
     }
     ui::TscrUntEscolheDeclaracao tela(*amb.dm);
+    QAbstractItemModel* m = tela.grade()->model();
     auto linhaDe = [&](int i) {
-        for (int l = 0; l < tela.grade()->rowCount(); ++l)
-            if (tela.grade()->item(l, 0)->text().toStdString() == FormatarIE(cts[static_cast<size_t>(i)].INSCESTADUAL))
-                return l;
+        for (int l = 0; l < m->rowCount(); ++l)
+            if (m->index(l, 0).data().toString().toStdString() == cts[static_cast<size_t>(i)].INSCESTADUAL) return l;
         return -1;
     };
-    ASSERT_EQ(tela.grade()->rowCount(), 2);
+    ASSERT_EQ(m->rowCount(), 2);
+    QStringList titulos, valores;
+    for (int c = 0; c < m->columnCount(); ++c) {
+        titulos << m->headerData(c, Qt::Horizontal).toString();
+        valores << m->index(linhaDe(0), c).data().toString();
+    }
+    EXPECT_EQ(titulos, QStringList({"Insc. Estadual", "Razão Social", "Periodo", "Mês Inicial", "Mês Final",
+                                    "Município", "Status", "Tipo", "Regime"}));
+    // Município, consistência, tipo e regime descritos pelas tabelas de referência
+    EXPECT_EQ(valores.mid(2), QStringList({"2016", "Janeiro", "Dezembro", "ESTRELA DO NORTE", "Consistente",
+                                          "Contrib. com Outras Entradas", "Normal - Débito e Crédito"}))
+        << valores.join("|").toStdString();
     // Só a gravação (D): não há recibo
-    tela.grade()->setCurrentCell(linhaDe(1), 0);
+    tela.grade()->setCurrentIndex(m->index(linhaDe(1), 0));
     tela.actImprimirExecute();
     EXPECT_EQ(amb.ui.textos(), std::vector<std::string>{"Não existe recibo para esta declaração!"});
 
@@ -71,7 +83,7 @@ TEST(TelasRecibos, EscolhaSemReciboEHistoricoEmOrdem) {
         h->actImprimirExecute();
         h->accept();
     });
-    tela.grade()->setCurrentCell(linhaDe(0), 0);
+    tela.grade()->setCurrentIndex(m->index(linhaDe(0), 0));
     tela.actImprimirExecute();
     EXPECT_EQ(protocolos, QStringList({"11111111111111111", "22222222222222222"}));
     EXPECT_EQ(topo.size(), 1);
