@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "data/dmPrincipal.h"
+#include "platform/InstalacaoUsuario.h"
 #include "platform/Memoria.h"
 #include "platform/Sinais.h"
 #include "ui/Aplicacao.h"
@@ -16,6 +17,13 @@ int main(int argc, char** argv) {
     kov::ui::PrepararAplicacao(app);
 
     kov::ui::InteracaoGui ui;
+    // Instalado por pacote, a primeira partida monta a raiz do usuário (KOV.ini, base, pastas)
+    try {
+        kov::PastaDoProgramaEmUso();
+    } catch (const std::exception& e) {
+        ui.erro(e.what());
+        return 1;
+    }
     kov::Tdm dm(ui);
     // Falhas de abertura da base já foram mostradas; as janelas são criadas assim mesmo.
     dm.DataModuleCreate();

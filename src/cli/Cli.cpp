@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "cli/Comum.h"
+#include "platform/InstalacaoUsuario.h"
 #include "platform/Interacao.h"
 
 namespace kov::cli {
@@ -104,6 +105,13 @@ int executar(const std::vector<std::string>& args, std::ostream& out, std::ostre
 
 int executar(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    // Instalado por pacote, a primeira partida monta a raiz do usuário (KOV.ini, base, pastas)
+    try {
+        PastaDoProgramaEmUso();
+    } catch (const std::exception& e) {
+        std::cerr << InteracaoCli::paraTerminal(e.what()) << "\n";
+        return 1;
+    }
     return executar(args, std::cout, std::cerr, {}, ::isatty(STDOUT_FILENO) == 1);
 }
 

@@ -14,8 +14,8 @@
 
 #include "data/ConfigApp.h"
 #include "platform/GravacaoSegura.h"
+#include "platform/InstalacaoUsuario.h"
 #include "platform/Interacao.h"
-#include "platform/Programa.h"
 #include "platform/ValidadorIE.h"
 
 namespace kov {
@@ -132,7 +132,8 @@ std::string TituloSistema(const TConfigApp& c) { return "PRELO - Versão " + Ver
 
 // ---- pastas -----------------------------------------------------------------------------
 
-std::string DiretorioAplicacao() { return diretorioPrograma(); }
+// A pasta do executável numa instalação portátil; instalado por pacote, a EXE/ da raiz do usuário.
+std::string DiretorioAplicacao() { return PastaDoProgramaEmUso(); }
 
 // No Windows "temp\" e "Temp\" são a mesma pasta: a que a saída do programa esvazia
 // (DiretorioTempAplicacao) é a mesma em que os arquivos de declaração são montados
