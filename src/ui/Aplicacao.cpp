@@ -18,6 +18,8 @@ bool FiltroCaixasMensagem::eventFilter(QObject* alvo, QEvent* evento) {
 
 void PrepararAplicacao(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("KOV"));
+    // A entrada de menu do pacote (kov.desktop): a janela fica com o ícone dela
+    QGuiApplication::setDesktopFileName(QStringLiteral("kov"));
 
     // Português do Brasil: data dd/MM/aaaa, milhar "." e decimal ",". Os impressos e os
     // arquivos de declaração contam com estes formatos.
