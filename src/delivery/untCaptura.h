@@ -63,7 +63,9 @@ public:
     // Ordena as encontradas.
     void OrdenarEncontradas();
 
-    // "Capturar Protocolo" com a linha escolhida; verdadeiro quando capturou.
+    // "Capturar Protocolo" com a linha escolhida; verdadeiro quando capturou. A entrega é
+    // lida, conferida e gravada numa transação: uma linha recusada pela base desfaz tudo e
+    // lança com o texto do servidor, e a linha continua na lista para outra tentativa.
     bool actCapturarExecute();
     bool CapturarProtocolo();
     void RedesenharLista();

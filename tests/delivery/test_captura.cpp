@@ -203,6 +203,31 @@ TEST_F(CapturaTeste, CapturaNaPastaSemEscritaEGradeDepois) {
     EXPECT_FALSE(fs::exists(inst.exe / "temp" / "protocolos"));
 }
 
+// A base recusa a linha alterada: a captura inteira é desfeita, o erro traz o texto do servidor
+// e a linha continua na lista para uma nova tentativa.
+TEST_F(CapturaTeste, LinhaRecusadaPelaBaseNaoCaptura) {
+    const fs::path pasta = devolvidos("d");
+    inst.executarSQL("CREATE EXCEPTION E_RECUSA 'entrega travada pelo teste'");
+    inst.executarSQL(
+        "CREATE TRIGGER TRANSMISSAO_RECUSA FOR TRANSMISSAO BEFORE UPDATE AS BEGIN EXCEPTION E_RECUSA; END");
+    ui.pastas = {pasta.string()};
+    CapturaProtocolos cap(*dm, ModoCaptura::Captura);
+    ASSERT_TRUE(cap.CarregarProtocolos());
+    try {
+        cap.actCapturarExecute();
+        ADD_FAILURE() << "a captura recusada pela base foi dada como feita";
+    } catch (const std::exception& e) {
+        EXPECT_NE(std::string(e.what()).find("entrega travada pelo teste"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(cap.encontradas().size(), 2u);
+    EXPECT_TRUE(cap.capturadas().empty());
+    for (int id : ids)
+        for (const auto& e : entregas(id)) {
+            EXPECT_EQ(e.TIPOTRANSMISSAO, "D");
+            EXPECT_TRUE(e.PROTOCOLO.empty());
+        }
+}
+
 TEST_F(CapturaTeste, ImpressaoNoModoRecibo) {
     const fs::path pasta = devolvidos("d");
     std::vector<std::string> impressos;
