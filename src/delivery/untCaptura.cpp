@@ -17,7 +17,6 @@
 #include "files/DocumentoXml.h"
 #include "files/untManipula_XML.h"
 #include "files/untRestauraXmlKOV.h"
-#include "platform/GravacaoSegura.h"
 #include "platform/Interacao.h"
 
 namespace fs = std::filesystem;
@@ -135,8 +134,9 @@ bool CapturaProtocolos::CarregarProtocolos() {
 
 void CapturaProtocolos::LerArquivosProtocolo(const std::string& pasta) {
     Interacao& ui = dm_.ui();
-    // Cópias de trabalho: a conferência do verificador regrava o arquivo que confere, e os
-    // devolvidos devem ficar intactos (e podem estar numa mídia só de leitura)
+    // Cópias de trabalho: os devolvidos nunca são abertos para escrita (podem estar numa
+    // mídia só de leitura e devem ficar byte a byte como a administração os mandou). A cópia
+    // é lida uma vez; a conferência do verificador e o cabeçalho usam o mesmo documento.
     const fs::path copias = fs::path(IncluirBarra(dm_.diretorioPrograma()) + "temp") / "protocolos";
     std::error_code ec;
     fs::create_directories(copias, ec);
@@ -156,18 +156,24 @@ void CapturaProtocolos::LerArquivosProtocolo(const std::string& pasta) {
     auto tr = fb::Transacao::leitura(dm_.MainConnection);
     for (const auto& arquivo : arquivos) {
         const std::string copia = (copias / arquivo.filename()).string();
+        ui.mostrarStatus("Conferindo dados do arquivo " + arquivo.string());
+        DocumentoXml doc;
+        bool confere = false;
         try {
-            CopiarArquivoSeguro(arquivo.string(), copia);
+            fs::copy_file(arquivo, copia, fs::copy_options::overwrite_existing);
+            doc = LerArquivoXml(copia);
+            confere = VerificadorConfere(doc);
         } catch (const std::exception&) {
+            ui.limparStatus();
             throw ErroSistema(MSG_ERRO_CONFERIR_HASH);
         }
-        if (!ConferirVerificador(copia, ui)) {
+        ui.limparStatus();
+        if (!confere) {
             ui.mensagem(TipoMensagem::Erro, TITULO_ERRO,
                         "Os dados do arquivo " + IncluirBarra(pasta) + arquivo.filename().string() +
                             " estão inconsistentes!");
             continue;
         }
-        const DocumentoXml doc = LerArquivoXml(copia);
         xmlNode* raiz = doc.raiz();
         xmlNode* cab = FilhoElemento(raiz, "cabecalho");
         xmlNode* protocolo = FilhoElemento(cab, "protocolo");

@@ -179,6 +179,13 @@ void RecolocarVerificador(const std::string& caminho, const std::string& valor) 
     SalvarArquivoXml(doc, caminho);
 }
 
+bool VerificadorConfere(DocumentoXml& doc) {
+    const std::string guardado = tirarVerificador(doc);
+    const std::string calculado = VerificadorDosBytes(SerializarDocumento(doc));
+    porVerificador(doc, guardado);
+    return guardado == calculado;
+}
+
 bool ConferirVerificador(const std::string& caminho, Interacao& ui) {
     ui.mostrarStatus("Conferindo dados do arquivo " + Aparar(caminho));
     bool confere = false;
@@ -187,11 +194,8 @@ bool ConferirVerificador(const std::string& caminho, Interacao& ui) {
         // documento em memória: os bytes sem o verificador são os que o arquivo teria entre
         // os dois passos, e o arquivo é regravado uma vez só, já com o verificador de volta.
         DocumentoXml doc = LerArquivoXml(caminho);
-        const std::string guardado = tirarVerificador(doc);
-        const std::string calculado = VerificadorDosBytes(SerializarDocumento(doc));
-        porVerificador(doc, guardado);
+        confere = VerificadorConfere(doc);
         SalvarArquivoXml(doc, caminho);
-        confere = guardado == calculado;
     } catch (const std::exception&) {
         throw ErroSistema(MSG_ERRO_CONFERIR_HASH);
     }

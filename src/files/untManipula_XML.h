@@ -11,6 +11,8 @@
 
 namespace kov {
 
+class DocumentoXml;
+
 class Interacao;
 
 // Data e hora zero (30/12/1899 00:00:00): o protocolo de um arquivo ainda não transmitido.
@@ -58,6 +60,9 @@ void RecolocarVerificador(const std::string& caminho, const std::string& valor);
 // e regravado uma vez, por troca atômica: uma falha no meio nunca o deixa sem o verificador.
 // Qualquer erro vira ErroSistema("Erro ao conferir o hash!"), e a situação fica como estava.
 bool ConferirVerificador(const std::string& caminho, Interacao& ui);
+// A mesma conferência sobre um documento já lido, sem gravar nada: o documento volta com o
+// verificador no fim de cabecalho, como a conferência do arquivo o deixaria.
+bool VerificadorConfere(DocumentoXml& doc);
 
 extern const char* const MSG_ERRO_CONFERIR_HASH;  // "Erro ao conferir o hash!"
 
