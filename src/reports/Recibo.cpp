@@ -23,10 +23,11 @@ TscrRptRecibo::TscrRptRecibo(const Entrega& e, const QString& versao, QDateTime 
              versao, std::move(momento)) {
     Relatorio& r = frame_.QuickRep1();
     Banda b;
-    b.texto(0, 2, 62, QStringLiteral("Nº do protocolo de transmissão:"), Negrito(10));
-    b.texto(62, 2, 128, QString::fromStdString(e.PROTOCOLO).trimmed(), Fonte{10});
-    b.texto(0, 8, 62, QStringLiteral("Data/Hora da transmissão:"), Negrito(10));
-    b.texto(62, 8, 128, DataDoRecibo(e) + QStringLiteral("  ") + QString::fromStdString(e.HORA), Fonte{10});
+    // Os rótulos em negrito cabem em 75 mm; os valores começam depois deles
+    b.texto(0, 2, 75, QStringLiteral("Nº do protocolo de transmissão:"), Negrito(10));
+    b.texto(75, 2, 115, QString::fromStdString(e.PROTOCOLO).trimmed(), Fonte{10});
+    b.texto(0, 8, 75, QStringLiteral("Data/Hora da transmissão:"), Negrito(10));
+    b.texto(75, 8, 115, DataDoRecibo(e) + QStringLiteral("  ") + QString::fromStdString(e.HORA), Fonte{10});
     b.definirAltura(16);
     r.detalhe(std::move(b));
     r.textoCorrido(TextoDoRecibo(e.RECIBO), Mono(8));

@@ -1,9 +1,12 @@
 #include "ui/frmCaptura.h"
 
+#include <algorithm>
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -18,6 +21,8 @@ namespace kov::ui {
 
 namespace {
 constexpr int AJUDA_PROTOCOLOS = 35;
+// Larguras mínimas das colunas; com a fonte da tela elas crescem até caber o conteúdo.
+constexpr int LARGURAS[6] = {24, 92, 99, 112, 80, 68};
 }
 
 TscrUntCaptura::TscrUntCaptura(Tdm& dm, ModoCaptura modo, QWidget* pai) : TscrPdrBasica(pai), dm_(dm) {
@@ -53,8 +58,8 @@ TscrUntCaptura::TscrUntCaptura(Tdm& dm, ModoCaptura modo, QWidget* pai) : TscrPd
     QStringList titulos;
     for (const char* t : TITULOS_GRADE_PROTOCOLOS) titulos << QString::fromUtf8(t);
     grProtocolos_->setHorizontalHeaderLabels(titulos);
-    const int larguras[6] = {24, 92, 99, 112, 80, 68};
-    for (int i = 0; i < 6; ++i) grProtocolos_->setColumnWidth(i, larguras[i]);
+    for (int i = 0; i < 6; ++i) grProtocolos_->setColumnWidth(i, LARGURAS[i]);
+    grProtocolos_->setWordWrap(false);
     grProtocolos_->verticalHeader()->setVisible(false);
     grProtocolos_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grProtocolos_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -109,6 +114,18 @@ void TscrUntCaptura::preencherGrade() {
             grProtocolos_->setItem(static_cast<int>(i), static_cast<int>(c),
                                    new QTableWidgetItem(QString::fromStdString(linhas[i][c])));
     if (!linhas.empty()) grProtocolos_->setCurrentCell(captura_->selecionado(), 0);
+    // Inscrição, período e protocolo inteiros, sem cortar nem quebrar a linha
+    grProtocolos_->resizeColumnsToContents();
+    int total = 0;
+    for (int c = 0; c < 6; ++c) {
+        const int largura = std::max(LARGURAS[c], grProtocolos_->columnWidth(c));
+        grProtocolos_->setColumnWidth(c, largura);
+        total += largura;
+    }
+    // Moldura da grade, barra de rolagem e margens da tela
+    const int desejada = total + 2 * grProtocolos_->frameWidth() +
+                         grProtocolos_->verticalScrollBar()->sizeHint().width() + 40;
+    if (desejada > width()) resize(desejada, height());
 }
 
 bool TscrUntCaptura::CarregarProtocolos() {

@@ -1,5 +1,7 @@
 #include "ui/frmHistorico.h"
 
+#include <algorithm>
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -65,6 +67,8 @@ TscrUntHistorico::TscrUntHistorico(Tdm& dm, const QString& topo, std::vector<Ent
         celula(grade_, i, 3, QString::fromStdString(e.TIPOTRANSMISSAO));
     }
     if (!entregas_.empty()) grade_->setCurrentCell(0, 0);
+    grade_->setWordWrap(false);
+    grade_->resizeColumnsToContents();
     auto* legenda = new QLabel(QStringLiteral("T -  Transmissão via Internet\nD - Gravação em Disquete"), corpo());
     legenda->setObjectName(QStringLiteral("lblLegenda"));
     auto* fechar = new QPushButton(QStringLiteral("&Fechar"), corpo());
@@ -108,7 +112,7 @@ TscrUntEscolheDeclaracao::TscrUntEscolheDeclaracao(Tdm& dm, QWidget* pai)
         int largura;
     };
     static const Coluna colunas[] = {
-        {"IE_CONTRIBUINTE", "Insc. Estadual", 105},   {"NOME_CONTRIBUINTE", "Razão Social", 230},
+        {"IE_CONTRIBUINTE", "Insc. Estadual", 115},   {"NOME_CONTRIBUINTE", "Razão Social", 230},
         {"PERIODO", "Periodo", 55},                   {"calcMesInicial", "Mês Inicial", 80},
         {"calcMesFinal", "Mês Final", 80},            {"DESCRICAO_MUNICIPIO", "Município", 150},
         {"DESCRICAO_STATUS", "Status", 95},           {"TITULO_TIPOCONTRIBUINTE", "Tipo", 120},
@@ -124,7 +128,11 @@ TscrUntEscolheDeclaracao::TscrUntEscolheDeclaracao(Tdm& dm, QWidget* pai)
     grade_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grade_->setSelectionMode(QAbstractItemView::SingleSelection);
     grade_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    for (int i = 0; i < static_cast<int>(std::size(colunas)); ++i) grade_->setColumnWidth(i, colunas[i].largura);
+    // As larguras são as mínimas; com a fonte da tela a coluna cresce até caber o conteúdo
+    grade_->setWordWrap(false);
+    grade_->resizeColumnsToContents();
+    for (int i = 0; i < static_cast<int>(std::size(colunas)); ++i)
+        grade_->setColumnWidth(i, std::max(colunas[i].largura, grade_->columnWidth(i)));
     if (modelo_->rowCount() > 0) grade_->selectRow(0);
     auto* fechar = new QPushButton(QStringLiteral("&Fechar"), corpo());
     fechar->setShortcut(QKeySequence(Qt::Key_F4));
@@ -148,7 +156,7 @@ TscrUntEscolheDeclaracao::TscrUntEscolheDeclaracao(Tdm& dm, QWidget* pai)
     l->addWidget(rotulo);
     l->addWidget(grade_, 1);
     l->addLayout(botoes);
-    resize(1120, 440);
+    resize(1260, 440);
 }
 
 TscrUntEscolheDeclaracao::~TscrUntEscolheDeclaracao() {
