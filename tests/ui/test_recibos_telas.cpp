@@ -91,4 +91,30 @@ TEST(TelasRecibos, EscolhaSemReciboEHistoricoEmOrdem) {
     tela.actImprimirExecute();
     EXPECT_EQ(protocolos, QStringList({"11111111111111111", "22222222222222222"}));
     EXPECT_EQ(topo.size(), 1);
+
+    // Um recibo só: a pré-visualização abre logo, sem o histórico
+    {
+        fb::Transacao tr(amb.dm->MainConnection);
+        Entrega e;
+        e.DOCUMENTO_ID = ids[1];
+        e.DATA = std::chrono::year{2017} / 4 / 1;
+        e.HORA = "09:00:00";
+        e.PROTOCOLO = "33333333333333333";
+        e.TIPOTRANSMISSAO = "T";
+        GravarEntrega(tr, e);
+        tr.commit();
+    }
+    bool historico = false, previa = false;
+    quandoAparecer<ui::TscrUntHistorico>([&](ui::TscrUntHistorico* h) {
+        historico = true;
+        h->accept();
+    });
+    quandoAparecer<QPrintPreviewDialog>([&](QPrintPreviewDialog* p) {
+        previa = true;
+        p->reject();
+    });
+    tela.grade()->setCurrentIndex(m->index(linhaDe(1), 0));
+    tela.actImprimirExecute();
+    EXPECT_TRUE(previa);
+    EXPECT_FALSE(historico);
 }
