@@ -22,6 +22,12 @@ size_t sequenciaUtf8(const std::string& s, size_t i) {
     if (i + n > s.size()) return 0;
     for (size_t k = 1; k < n; ++k)
         if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 0;
+    // Formas longas demais, metades de par substituto (U+D800 a U+DFFF) e códigos acima de
+    // U+10FFFF não são UTF-8: a base os recusa, e um texto em Windows-1252 pode formá-los
+    // ("à€…" são os bytes E0 80 85)
+    const unsigned char c1 = static_cast<unsigned char>(s[i + 1]);
+    if ((c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 >= 0xA0) || (c == 0xF0 && c1 < 0x90) || (c == 0xF4 && c1 >= 0x90))
+        return 0;
     return n;
 }
 

@@ -238,6 +238,10 @@ void EscreverIni(const std::string& arquivo, const std::string& secao, const std
             conteudo = ss.str();
         }
     }
+    // A marca UTF-8 fica fora das linhas (senão a primeira seção não seria reconhecida, e a
+    // chave iria para uma seção repetida no fim, que a leitura nunca alcança) e volta ao gravar
+    const bool bom = conteudo.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    if (bom) conteudo.erase(0, 3);
     // As linhas como estão (fins de linha do arquivo preservados); só a da chave muda
     const std::string fim = conteudo.find("\r\n") != std::string::npos || conteudo.empty() ? "\r\n" : "\n";
     std::vector<std::string> linhas;
@@ -281,7 +285,7 @@ void EscreverIni(const std::string& arquivo, const std::string& secao, const std
             linhas.insert(linhas.begin() + static_cast<long>(fimSecao), nova);
         }
     }
-    std::string saida;
+    std::string saida = bom ? "\xEF\xBB\xBF" : "";
     for (const auto& l : linhas) saida += l + fim;
     try {
         GravarArquivoSeguro(caminho, saida);

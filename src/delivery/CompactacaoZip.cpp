@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -149,12 +150,14 @@ std::vector<std::string> ExtrairZip(const std::string& arquivo, const std::strin
     std::vector<char> buf(1 << 16);
     for (const auto& e : entradas) {
         const std::string destino = (fs::path(pasta) / e.nome).string();
-        const std::string temporario = (fs::path(pasta) / (".extraindo-" + std::to_string(e.indice))).string();
         std::unique_ptr<zip_file_t, decltype(&zip_fclose)> f(zip_fopen_index(z.get(), e.indice, 0), &zip_fclose);
         if (!f) throw ErroZip("entrada " + e.nome + " ilegível: " + zip_strerror(z.get()));
-        ::unlink(temporario.c_str());
-        const int fd = ::open(temporario.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (fd < 0) throw ErroZip("não foi possível criar " + temporario + ": " + std::strerror(errno));
+        // O temporário tem um nome que nada na pasta tem (criado com exclusividade): um nome
+        // fixo podia ser o de uma entrada já extraída, que seria apagada no lugar dele
+        std::string temporario = (fs::path(pasta) / ".extraindo-XXXXXX").string();
+        const int fd = ::mkostemp(temporario.data(), O_CLOEXEC);
+        if (fd < 0) throw ErroZip("não foi possível criar um arquivo em " + pasta + ": " + std::strerror(errno));
+        ::fchmod(fd, 0644);
         std::string falha;
         std::uint64_t daEntrada = 0;
         for (;;) {

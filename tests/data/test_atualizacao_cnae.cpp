@@ -32,6 +32,11 @@ TEST(CNAE, TextoWindows1252ViraUtf8) {
     EXPECT_EQ(TextoParaUtf8("Com\xe9rcio varejista de cal\xe7" "ados"), "Comércio varejista de calçados");
     EXPECT_EQ(TextoParaUtf8("Comércio já em UTF-8"), "Comércio já em UTF-8");
     EXPECT_EQ(TextoParaUtf8("\x93" "aspas\x94"), "“aspas”");
+    // Bytes de Windows-1252 que parecem UTF-8 mas não são (forma longa demais, metade de par
+    // substituto, acima de U+10FFFF) são convertidos como Windows-1252
+    EXPECT_EQ(TextoParaUtf8("\xE0\x80\x85"), "à€…");
+    EXPECT_EQ(TextoParaUtf8("\xED\xA0\x80"), "í\u00A0€");  // A0: espaço sem quebra
+    EXPECT_EQ(TextoParaUtf8("\xF4\x90\x80\x80"), "ô€€");
 }
 
 TEST(CNAE, ExtracaoNuncaGravaForaDaPasta) {

@@ -205,6 +205,18 @@ TEST(UntUtils, LerIniCaminhoComBarrasInvertidas) {
     EXPECT_EQ(LerIni(tmp.str() + "\\EXE\\KOV.ini", "KOV", "Database"), "..\\BD\\KOV.GDB");
 }
 
+// Um KOV.ini salvo com a marca UTF-8 (como o Bloco de Notas grava): a primeira seção é lida
+// e também encontrada na gravação, que troca a chave dela e mantém a marca.
+TEST(UntUtils, EscreverIniNaPrimeiraSecaoDeArquivoComBOM) {
+    PastaTemporaria tmp;
+    const std::string ini = (tmp.caminho() / "KOV.ini").string();
+    escreverArquivo(ini, "\xEF\xBB\xBF[ENVIAX]\r\nCaminho=/antigo\r\n[KOV]\r\nDatabase=x\r\n");
+    EscreverIni(ini, "ENVIAX", "Caminho", "\"/novo/\"");
+    EXPECT_EQ(LerIni(ini, "ENVIAX", "Caminho"), "/novo/");
+    EXPECT_EQ(LerIni(ini, "KOV", "Database"), "x");
+    EXPECT_EQ(teste::lerArquivo(ini), "\xEF\xBB\xBF[ENVIAX]\r\nCaminho=\"/novo/\"\r\n[KOV]\r\nDatabase=x\r\n");
+}
+
 // ---- inscrição estadual -----------------------------------------------------------------
 
 TEST(UntUtils, ConsisteIEValidasEInvalidas) {

@@ -370,6 +370,18 @@ TEST_F(BackupDeclaracoes, CopiaERestauracao) {
     EXPECT_FALSE(fs::exists(tempdec()));
 }
 
+// Uma entrada com o nome que o temporário de outra teria não é apagada por ela
+TEST(ExtracaoZip, EntradaComNomeDeTemporarioFica) {
+    teste::PastaTemporaria tmp;
+    const std::string zip = (tmp.caminho() / "c.zip").string();
+    const fs::path destino = tmp.caminho() / "destino";
+    fs::create_directories(destino);
+    teste::criarZip(zip, {{".extraindo-1", "primeira"}, {"b.xml", "segunda"}});
+    EXPECT_EQ(ExtrairZip(zip, destino.string(), 1 << 20), (std::vector<std::string>{".extraindo-1", "b.xml"}));
+    EXPECT_EQ(nomesNaPasta(destino), (std::vector<std::string>{".extraindo-1", "b.xml"}));
+    EXPECT_EQ(teste::lerArquivo(destino / ".extraindo-1"), "primeira");
+}
+
 TEST_F(BackupDeclaracoes, ArquivosHostisRecusados) {
     const fs::path fora = inst.raiz.caminho() / "fora";
     fs::create_directories(fora);

@@ -95,7 +95,8 @@ void chamar(const std::function<void(Firebird::ThrowStatusWrapper&)>& f) {
 }
 
 void liberarComandos(CacheComandos& cache) {
-    for (auto& [sql, p] : cache.livres) {
+    for (auto& item : cache.livres) {
+        auto& p = item.second;  // (a lambda não captura um nome de ligação estruturada no clang 14)
         try {
             chamar([&](Firebird::ThrowStatusWrapper& st) {
                 p.stmt->free(&st);
