@@ -70,11 +70,6 @@ std::optional<int> numero(const std::string& s) {
     return v;
 }
 
-// Recusa da linha com a mensagem já pronta (a Interacao da linha põe o número da linha).
-struct LinhaRecusada {
-    std::string texto;
-};
-
 // Interacao de uma linha: prefixa "Linha N: " e responde "Sim" às perguntas da tela,
 // informando a resposta dada.
 class InteracaoLinha : public Interacao {
@@ -112,22 +107,9 @@ size_t numeroColunas(const PlanilhaCadastro& p) {
     return n;
 }
 
-void conferirFormato(const PlanilhaCadastro& p, const RegistroCSV& r) {
-    if (r.aspasAbertas) throw LinhaRecusada{"Aspas abertas e não fechadas até o fim do arquivo."};
-    if (r.longoDemais)
-        throw LinhaRecusada{"A linha tem mais de " + std::to_string(LIMITE_REGISTRO_CSV / 1024) +
-                            " KB; confira se alguma aspa ficou sem par."};
-    // Campos vazios a mais são aceitos: a exportação de tabelas termina cada linha em ";"
-    for (size_t i = numeroColunas(p); i < r.campos.size(); ++i)
-        if (!Aparar(r.campos[i]).empty()) throw LinhaRecusada{"A linha tem mais campos que o cabeçalho."};
-}
-
 // Código pelo número ou pela descrição (sem distinguir maiúsculas); a descrição precisa
 // ser única.
-struct Descricao {
-    int codigo;
-    std::string texto;
-};
+using Descricao = DescricaoCodigo;
 
 struct Busca {
     const char* oQue;         // "município": para a mensagem de nome repetido
@@ -145,11 +127,11 @@ int codigoPor(const std::string& valor, const std::vector<Descricao>& tabela, co
     for (const auto& d : tabela) {
         if (MaiusculasUtf8(Aparar(d.texto)) != chave) continue;
         if (achado)
-            throw LinhaRecusada{std::string("Há mais de um ") + b.oQue + " com o nome \"" + TextoVisivel(valor) +
-                                "\"; informe o código (" + b.coluna + ")."};
+            throw LinhaRecusada(std::string("Há mais de um ") + b.oQue + " com o nome \"" + TextoVisivel(valor) +
+                                "\"; informe o código (" + b.coluna + ").");
         achado = d.codigo;
     }
-    if (!achado) throw LinhaRecusada{b.naoAchado + TextoVisivel(valor)};
+    if (!achado) throw LinhaRecusada(b.naoAchado + TextoVisivel(valor));
     return *achado;
 }
 
@@ -168,8 +150,22 @@ std::vector<Descricao> responsaveisPorNome(fb::Conexao& c) {
     return v;
 }
 
-Contribuinte montarContribuinte(const PlanilhaCadastro& p, const RegistroCSV& r, const std::vector<Descricao>& municipios,
-                                const std::vector<Descricao>& tipos, const std::vector<Descricao>& responsaveis) {
+}  // namespace
+
+void ConferirLinhaPlanilha(const PlanilhaCadastro& p, const RegistroCSV& r) {
+    if (r.aspasAbertas) throw LinhaRecusada("Aspas abertas e não fechadas até o fim do arquivo.");
+    if (r.longoDemais)
+        throw LinhaRecusada("A linha tem mais de " + std::to_string(LIMITE_REGISTRO_CSV / 1024) +
+                            " KB; confira se alguma aspa ficou sem par.");
+    // Campos vazios a mais são aceitos: a exportação de tabelas termina cada linha em ";"
+    for (size_t i = numeroColunas(p); i < r.campos.size(); ++i)
+        if (!Aparar(r.campos[i]).empty()) throw LinhaRecusada("A linha tem mais campos que o cabeçalho.");
+}
+
+Contribuinte ContribuinteDaLinha(const PlanilhaCadastro& p, const RegistroCSV& r, const TabelasCadastro& tabelas) {
+    const auto& municipios = tabelas.municipios;
+    const auto& tipos = tabelas.tipos;
+    const auto& responsaveis = tabelas.responsaveis;
     auto v = [&](const char* nome) { return campo(p, r, nome); };
     Contribuinte ct = NovoContribuinte();
     ct.INSCESTADUAL = semMascara(v("INSCESTADUAL"));
@@ -203,6 +199,8 @@ Contribuinte montarContribuinte(const PlanilhaCadastro& p, const RegistroCSV& r,
     ct.TELEFONE = semMascara(v("TELEFONE"));
     return ct;
 }
+
+namespace {
 
 
 bool ascii(const std::string& s) {
@@ -285,11 +283,11 @@ ResultadoImportacao percorrer(fb::Conexao& c, PlanilhaCadastro& p, Interacao& ui
         bool aceita = false;
         std::string recusa;  // vazia quando a mensagem já foi mostrada pela verificação
         try {
-            conferirFormato(p, r);
+            ConferirLinhaPlanilha(p, r);
             gravar(r, tr, linhaUi);
             aceita = true;
         } catch (const LinhaRecusada& e) {
-            recusa = e.texto;
+            recusa = e.what();
         } catch (const Abortar&) {
         } catch (const std::exception& e) {
             recusa = e.what();
@@ -470,11 +468,11 @@ PlanilhaCadastro LerPlanilha(const std::string& texto, TipoCadastro tipo) {
 
 ResultadoImportacao ImportarContribuintes(fb::Conexao& c, PlanilhaCadastro& p, Interacao& ui,
                                           const PedidoParada& parar) {
-    const auto municipios = lerTabela(c, "SELECT CODDRUMUNICIPIO, DESCRICAO FROM MUNICIPIO");
-    const auto tipos = lerTabela(c, "SELECT TIPOCONTRIBUINTE_ID, TITULO FROM TIPOCONTRIBUINTE");
-    const auto responsaveis = responsaveisPorNome(c);
+    const TabelasCadastro tabelas{lerTabela(c, "SELECT CODDRUMUNICIPIO, DESCRICAO FROM MUNICIPIO"),
+                                  lerTabela(c, "SELECT TIPOCONTRIBUINTE_ID, TITULO FROM TIPOCONTRIBUINTE"),
+                                  responsaveisPorNome(c)};
     return percorrer(c, p, ui, parar, {}, [&](const RegistroCSV& r, fb::Transacao& tr, Interacao& linhaUi) {
-        Contribuinte ct = montarContribuinte(p, r, municipios, tipos, responsaveis);
+        Contribuinte ct = ContribuinteDaLinha(p, r, tabelas);
         // As repetições contra linhas anteriores do mesmo arquivo aparecem porque as
         // aceitas já estão gravadas na transação do lote
         GravarContribuinte(tr, ct, linhaUi);
@@ -500,7 +498,7 @@ ResultadoImportacao ImportarResponsaveis(fb::Conexao& c, PlanilhaCadastro& p, In
         r.EMAIL = campo(p, reg, "EMAIL");
         const std::string chave = MaiusculasUtf8(r.NOME);
         if (!r.NOME.empty() && nomes.count(chave))
-            throw LinhaRecusada{"Já existe um responsável com o nome \"" + TextoVisivel(r.NOME) + "\"."};
+            throw LinhaRecusada("Já existe um responsável com o nome \"" + TextoVisivel(r.NOME) + "\".");
         GravarResponsavel(tr, r, linhaUi);
         nomes.insert(chave);
     });

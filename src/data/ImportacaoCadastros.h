@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "data/Registros.h"
 #include "platform/Interacao.h"
 
 namespace kov {
@@ -98,6 +99,30 @@ private:
 PlanilhaCadastro AbrirPlanilha(const std::string& caminho, TipoCadastro tipo);
 // O mesmo sobre um texto em memória.
 PlanilhaCadastro LerPlanilha(const std::string& texto, TipoCadastro tipo);
+
+// Recusa de uma linha de dados: o texto vem depois de "Linha N: " na mensagem.
+class LinhaRecusada : public ErroSistema {
+public:
+    using ErroSistema::ErroSistema;
+};
+
+// O formato de uma linha de dados: aspas fechadas, tamanho dentro do limite e nenhum campo
+// preenchido além das colunas do cabeçalho. Lança LinhaRecusada.
+void ConferirLinhaPlanilha(const PlanilhaCadastro& p, const RegistroCSV& r);
+
+// Os códigos e nomes em que a planilha pode dar o nome no lugar do código.
+struct DescricaoCodigo {
+    int codigo;
+    std::string texto;
+};
+struct TabelasCadastro {
+    std::vector<DescricaoCodigo> municipios, tipos, responsaveis;
+};
+
+// O contribuinte de uma linha de dados, antes das verificações da gravação: campos sem as
+// máscaras, nomes trocados pelos códigos (sem distinguir maiúsculas; um nome ambíguo ou
+// desconhecido lança LinhaRecusada) e o desmembramento separado do código de 9 dígitos.
+Contribuinte ContribuinteDaLinha(const PlanilhaCadastro& p, const RegistroCSV& r, const TabelasCadastro& tabelas);
 
 struct ResultadoImportacao {
     int importados = 0;       // linhas gravadas e confirmadas na base

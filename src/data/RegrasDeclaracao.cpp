@@ -102,13 +102,18 @@ int ProximaChaveDocumentoLivre(fb::Conexao& c) {
 
 void AntesDeGravarDocumento(fb::Conexao& c, Declaracao& d, const Contribuinte& contribuinte, int anoCorrente,
                             const std::string& anoExercicio) {
+    AntesDeGravarDocumento(d, contribuinte, anoCorrente, anoExercicio);
+    if (d.doc.DOCUMENTO_ID <= 0) d.doc.DOCUMENTO_ID = ProximaChaveDocumentoLivre(c);
+}
+
+void AntesDeGravarDocumento(Declaracao& d, const Contribuinte& contribuinte, int anoCorrente,
+                            const std::string& anoExercicio) {
     if (AnoComoInteiro(anoExercicio) == anoCorrente && d.doc.MUDANCAMUNICIPIOANOCORRENTE == "N" && d.doc.BAIXA == "N")
         throw ErroSistema(
             "Quando o ano exercício é igual ao ano corrente obrigatoriamente o registro \r\nprecisa ser uma "
             "\"mudança de município no ano corrente\" ou \"baixa referente ao ano corrente\"");
     const int regime = d.doc.REGIME_ID.value_or(0);
     if (regime >= 1 && regime <= 4) d.doc.TIPORECOLHIMENTO_ID = 0;
-    if (d.doc.DOCUMENTO_ID <= 0) d.doc.DOCUMENTO_ID = ProximaChaveDocumentoLivre(c);
     CopiarDoContribuinte(d, contribuinte);
 }
 

@@ -33,6 +33,9 @@ int ProximaChaveDocumentoLivre(fb::Transacao& tr);
 // 4, a chave pelo gerador e as cópias do contribuinte. 'anoCorrente' é o ano de hoje.
 void AntesDeGravarDocumento(fb::Conexao& c, Declaracao& d, const Contribuinte& contribuinte, int anoCorrente,
                             const std::string& anoExercicio);
+// O mesmo para uma declaração que já tem a chave: não consulta a base.
+void AntesDeGravarDocumento(Declaracao& d, const Contribuinte& contribuinte, int anoCorrente,
+                            const std::string& anoExercicio);
 
 // As cópias que toda gravação da declaração faz do seu contribuinte: inscrição, CNAEF_ID e
 // DESMEMBRAMENTO (parte de AntesDeGravarDocumento, usada também pela consistência).

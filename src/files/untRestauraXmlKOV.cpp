@@ -216,7 +216,7 @@ private:
 
 class Restauracao {
 public:
-    Restauracao(const ContextoRestauracao& ctx, fb::Transacao& tr) : ctx_(ctx), tr_(tr) {}
+    Restauracao(BaseRestauracao& base, Interacao& ui, int anoCorrente) : base_(base), ui_(ui), anoCorrente_(anoCorrente) {}
 
     void ImportarContribuinte(xmlNode* contribuinte);
     int ImportarDocumento(xmlNode* documento, xmlNode* cabecalho);
@@ -229,8 +229,9 @@ private:
     void ImportarGI(xmlNode* gi);
     void ImportarEntregas(xmlNode* entregas);
 
-    const ContextoRestauracao& ctx_;
-    fb::Transacao& tr_;
+    BaseRestauracao& base_;
+    Interacao& ui_;
+    int anoCorrente_;
     std::optional<Declaracao> d_;
     std::vector<Entrega> gravacoesAntes_;  // as entregas da declaração antes da restauração
 };
@@ -238,7 +239,7 @@ private:
 void Restauracao::ImportarContribuinte(xmlNode* ct) {
     try {
         const std::string ie = texto(ct, "ie_contribuinte");
-        if (!ContribuintePorIE(tr_, ie).empty()) return;
+        if (!base_.contribuintePorIE(ie).empty()) return;
         Contribuinte c = NovoContribuinte();  // UF QZ e responsável "Não atribuído" (0)
         c.INSCESTADUAL = ie;
         c.RAZAOSOCIAL = texto(ct, "razao_social");
@@ -250,10 +251,10 @@ void Restauracao::ImportarContribuinte(xmlNode* ct) {
         // O arquivo não traz o CNPJ nem o responsável: ficam vazio e 0, que o cadastro (CNPJ
         // obrigatório) e a consistência (E037) pedem para completar.
         c.CNPJ.clear();
-        InserirContribuinte(tr_, c);
+        base_.inserirContribuinte(c);
     } catch (const std::exception& e) {
         // A restauração segue; sem o contribuinte, a declaração é recusada adiante
-        ctx_.ui.mensagem(TipoMensagem::Erro, "Erro", e.what());
+        ui_.mensagem(TipoMensagem::Erro, "Erro", e.what());
     }
 }
 
@@ -271,26 +272,19 @@ int Restauracao::ImportarDocumento(xmlNode* documento, xmlNode* cabecalho) {
     const bool primeiraGeracao = PrimeiraGeracaoFormato(versao);
 
     const std::string ie = texto(documento, "ie");
-    const std::string contribuinte = ContribuintePorIE(tr_, ie);
+    const std::string contribuinte = base_.contribuintePorIE(ie);
     if (contribuinte.empty())
         throw ErroSistema("Contribuinte de inscrição estadual " + ie +
                           " não cadastrado: a declaração do arquivo não pode ser restaurada.");
     const int contribuinteId = std::stoi(contribuinte);
-    const std::string anoExercicio = Aparar(LerParametroExistente(ctx_.conexao, "ANOEXERCICIO").value_or(""));
+    const std::string anoExercicio = base_.anoExercicio();
 
     // A declaração do mesmo contribuinte, ano e meses é substituída e mantém a chave
-    std::optional<int> existente;
-    {
-        fb::Comando q(tr_,
-                      "SELECT FIRST 1 DOCUMENTO_ID FROM DOCUMENTO WHERE CONTRIBUINTE_ID = :C AND PERIODO = :P "
-                      "AND MESINICIAL = :MI AND MESFINAL = :MF ORDER BY DOCUMENTO_ID");
-        q.param("C", contribuinteId).param("P", ano).param("MI", mesInicial).param("MF", mesFinal);
-        if (q.proximo()) existente = static_cast<int>(q.coluna(0).inteiro());
-    }
+    const std::optional<int> existente = base_.declaracaoDoPeriodo(contribuinteId, ano, mesInicial, mesFinal);
     if (existente) {
-        d_ = CarregarDeclaracao(tr_, *existente);
+        d_ = base_.carregarDeclaracao(*existente);
     } else {
-        const int chave = ProximaChaveDocumentoLivre(tr_);
+        const int chave = base_.novaChaveDeclaracao();
         d_ = NovaDeclaracao(anoExercicio);
         d_->doc.DOCUMENTO_ID = chave;
         if (anoExercicio != anoTexto) throw ErroSistema(MSG_ANO_BASE_DIFERENTE);
@@ -306,7 +300,7 @@ int Restauracao::ImportarDocumento(xmlNode* documento, xmlNode* cabecalho) {
         doc.REGIME_ID = obrigatorio(documento, "regime_recolhimento");
     } else {
         const std::string codigo = Aparar(lido(documento, "regime_recolhimento"));
-        const std::string regime = RegimeDoCodigo(tr_, codigo);
+        const std::string regime = base_.regimeDoCodigo(codigo);
         if (regime.empty())
             throw ErroSistema("Regime de recolhimento desconhecido no arquivo: código \"" + codigo + "\".");
         doc.REGIME_ID = std::stoi(regime);
@@ -323,8 +317,7 @@ int Restauracao::ImportarDocumento(xmlNode* documento, xmlNode* cabecalho) {
 
     // As regras da gravação do cabeçalho: ano corrente, apuração, cópias do contribuinte e as
     // seções que faltam (todas as de uma linha e os seis tipos de operação)
-    AntesDeGravarDocumento(ctx_.conexao, d, CarregarContribuinte(tr_, contribuinteId), ctx_.anoCorrente,
-                           anoExercicio);
+    AntesDeGravarDocumento(d, base_.carregarContribuinte(contribuinteId), anoCorrente_, anoExercicio);
     if (!doc.TIPORECOLHIMENTO_ID) throw ErroSistema("Valor ausente no arquivo: apuracao.");
     CriarSecoesQueFaltam(d);
 
@@ -333,7 +326,7 @@ int Restauracao::ImportarDocumento(xmlNode* documento, xmlNode* cabecalho) {
     ImportarKOV(no(documento, "kov"));
     // Os totais gravados de cada linha, como antes de salvá-la
     TotaisAntesDeGravar(d);
-    EscreverDeclaracao(tr_, d);
+    base_.escreverDeclaracao(d);
     if (!primeiraGeracao) ImportarEntregas(no(documento, "entregas"));
     return doc.DOCUMENTO_ID;
 }
@@ -408,11 +401,7 @@ void Restauracao::ImportarKOV(xmlNode* kov) {
 
     // Outras entradas por município: a linha do município é alterada, ou incluída, pelas
     // regras de gravação da linha (valor negativo, município existente, valor da mudança)
-    std::vector<int> municipios;
-    {
-        fb::Comando q(tr_, "SELECT CODDRUMUNICIPIO FROM MUNICIPIO");
-        while (q.proximo()) municipios.push_back(static_cast<int>(q.coluna(0).inteiro()));
-    }
+    const std::vector<int> municipios = base_.municipios();
     for (xmlNode* item : itens(no(tessiva, "outras_entradas/detalhamento"), "valor_detalhamento")) {
         const int codigo = inteiro(item, "municipio_dru").value_or(0);
         std::optional<size_t> indice;
@@ -444,7 +433,7 @@ void Restauracao::ImportarGI(xmlNode* gi) {
                 linha.UF_ID = uf;
             }
             lerValores(n, linha, CamposArquivo<L>(campos));
-            gravar(d, linha, indice, ctx_.ui);
+            gravar(d, linha, indice, ui_);
         }
     };
     linhas(d.giEntrada, no(gi, "entrada/detalhamento"), "valor_detalhe_entradas_gi", GI_ENTRADA,
@@ -457,7 +446,7 @@ void Restauracao::ImportarEntregas(xmlNode* entregas) {
     // Gravações sem protocolo: cada item casa com uma linha desta declaração que já estava na
     // base com o mesmo tipo, data e hora (restaurar o mesmo arquivo de novo não as duplica) e
     // nunca com a linha de outra declaração.
-    gravacoesAntes_ = LerEntregas(tr_, chave);
+    gravacoesAntes_ = base_.entregas(chave);
     std::set<int> usadas;
     for (xmlNode* item : itens(entregas, "item")) {
         Entrega e;
@@ -468,7 +457,7 @@ void Restauracao::ImportarEntregas(xmlNode* entregas) {
         e.RECIBO = ReciboGuardado(lido(item, "recibo"));
         e.STATUS = inteiro(item, "status");
         if (!e.PROTOCOLO.empty()) {
-            if (auto existente = EntregaDoProtocolo(tr_, e.PROTOCOLO)) e.TRANSMISSAO_ID = existente->TRANSMISSAO_ID;
+            if (auto existente = base_.entregaDoProtocolo(e.PROTOCOLO)) e.TRANSMISSAO_ID = existente->TRANSMISSAO_ID;
         } else {
             for (const Entrega& antes : gravacoesAntes_)
                 if (antes.PROTOCOLO.empty() && !usadas.count(antes.TRANSMISSAO_ID) &&
@@ -478,7 +467,7 @@ void Restauracao::ImportarEntregas(xmlNode* entregas) {
                 }
         }
         e.DOCUMENTO_ID = chave;
-        GravarEntrega(tr_, e);
+        base_.gravarEntrega(e);
         usadas.insert(e.TRANSMISSAO_ID);
     }
 }
@@ -487,6 +476,49 @@ void Restauracao::CancelarEdicoes() {
     d_.reset();
     gravacoesAntes_.clear();
 }
+
+// A base de dados do programa, numa transação (read committed) aberta na construção.
+class BaseFirebird : public BaseRestauracao {
+public:
+    explicit BaseFirebird(fb::Conexao& c) : conexao_(c), reuso_(c), tr_(c) {}
+
+    std::string contribuintePorIE(const std::string& ie) override { return ContribuintePorIE(tr_, ie); }
+    void inserirContribuinte(Contribuinte& c) override { InserirContribuinte(tr_, c); }
+    Contribuinte carregarContribuinte(int id) override { return CarregarContribuinte(tr_, id); }
+    std::string anoExercicio() override {
+        return Aparar(LerParametroExistente(conexao_, "ANOEXERCICIO").value_or(""));
+    }
+    std::optional<int> declaracaoDoPeriodo(int contribuinte, int ano, int mesInicial, int mesFinal) override {
+        fb::Comando q(tr_,
+                      "SELECT FIRST 1 DOCUMENTO_ID FROM DOCUMENTO WHERE CONTRIBUINTE_ID = :C AND PERIODO = :P "
+                      "AND MESINICIAL = :MI AND MESFINAL = :MF ORDER BY DOCUMENTO_ID");
+        q.param("C", contribuinte).param("P", ano).param("MI", mesInicial).param("MF", mesFinal);
+        if (q.proximo()) return static_cast<int>(q.coluna(0).inteiro());
+        return std::nullopt;
+    }
+    Declaracao carregarDeclaracao(int id) override { return CarregarDeclaracao(tr_, id); }
+    int novaChaveDeclaracao() override { return ProximaChaveDocumentoLivre(tr_); }
+    std::string regimeDoCodigo(const std::string& codigo) override { return RegimeDoCodigo(tr_, codigo); }
+    std::vector<int> municipios() override {
+        std::vector<int> v;
+        fb::Comando q(tr_, "SELECT CODDRUMUNICIPIO FROM MUNICIPIO");
+        while (q.proximo()) v.push_back(static_cast<int>(q.coluna(0).inteiro()));
+        return v;
+    }
+    void escreverDeclaracao(Declaracao& d) override { EscreverDeclaracao(tr_, d); }
+    std::vector<Entrega> entregas(int documento) override { return LerEntregas(tr_, documento); }
+    std::optional<Entrega> entregaDoProtocolo(const std::string& p) override { return EntregaDoProtocolo(tr_, p); }
+    void gravarEntrega(Entrega& e) override { GravarEntrega(tr_, e); }
+    void confirmar() override { tr_.commit(); }
+    void desfazer() override { tr_.rollback(); }
+
+private:
+    fb::Conexao& conexao_;
+    // As entregas repetem os mesmos comandos; quem restaura vários arquivos pode manter um
+    // reuso ativo por todo o lote, e este então é o dele
+    fb::ReusoDeComandos reuso_;
+    fb::Transacao tr_;
+};
 
 }  // namespace
 
@@ -618,7 +650,12 @@ std::string ReciboGuardado(const std::string& s) {
 }
 
 std::optional<int> ImportarArquivoDeclaracao(const ContextoRestauracao& ctx, const std::string& caminho) {
-    Interacao& ui = ctx.ui;
+    BaseFirebird base(ctx.conexao);
+    return ImportarArquivoDeclaracao(base, ctx.ui, ctx.pastaPrograma, ctx.anoCorrente, caminho);
+}
+
+std::optional<int> ImportarArquivoDeclaracao(BaseRestauracao& base, Interacao& ui, const std::string& pastaPrograma,
+                                             int anoCorrente, const std::string& caminho) {
     auto erro = [&](const std::string& texto) { ui.mensagem(TipoMensagem::Erro, "Erro", texto); };
 
     // 1 a 3: o arquivo, o bloco de dados e a decifração
@@ -638,11 +675,11 @@ std::optional<int> ImportarArquivoDeclaracao(const ContextoRestauracao& ctx, con
     }
     // Uma falha da decifração já foi mostrada pela caixa da cifra; sem os dados, nada mais
     // pode ser restaurado (e seguir só mostraria erros das partes que faltam).
-    const std::string claro = DecifrarTexto(cifrado, ctx.pastaPrograma, ui);
+    const std::string claro = DecifrarTexto(cifrado, pastaPrograma, ui);
     if (claro.empty()) return std::nullopt;
 
     // 4 e 5: a cópia de trabalho decifrada
-    const std::string pastaTemp = IncluirBarra(ctx.pastaPrograma) + "temp/";
+    const std::string pastaTemp = IncluirBarra(pastaPrograma) + "temp/";
     std::error_code ec;
     fs::create_directories(pastaTemp, ec);
     TravaCopia trava(pastaTemp);
@@ -660,16 +697,12 @@ std::optional<int> ImportarArquivoDeclaracao(const ContextoRestauracao& ctx, con
     // 6 a 10: tudo numa transação; qualquer falha desfaz o que foi escrito
     std::optional<int> chave;
     {
-        // As entregas repetem os mesmos comandos; quem restaura vários arquivos pode manter um
-        // reuso ativo por todo o lote, e este então é o dele
-        fb::ReusoDeComandos reuso(ctx.conexao);
-        fb::Transacao tr(ctx.conexao);
-        Restauracao r(ctx, tr);
+        Restauracao r(base, ui, anoCorrente);
         try {
             xmlNode* raiz = trabalho.raiz();
             r.ImportarContribuinte(no(raiz, "dados/contribuinte"));
             chave = r.ImportarDocumento(no(raiz, "dados/documento"), no(raiz, "cabecalho"));
-            tr.commit();
+            base.confirmar();
         } catch (const Abortar&) {
             chave.reset();  // a razão já foi mostrada
         } catch (const std::exception& e) {
@@ -678,7 +711,7 @@ std::optional<int> ImportarArquivoDeclaracao(const ContextoRestauracao& ctx, con
             chave.reset();
         }
         if (!chave) {
-            tr.rollback();
+            base.desfazer();
             r.CancelarEdicoes();
         }
     }

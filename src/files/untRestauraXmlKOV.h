@@ -10,8 +10,10 @@
 // numa gravação feita pelas telas.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "data/Dinheiro.h"
+#include "data/Entregas.h"
 #include "data/Registros.h"
 
 struct _xmlNode;
@@ -21,7 +23,33 @@ namespace kov {
 class DocumentoXml;
 class Interacao;
 class Tdm;
+struct Declaracao;
 namespace fb { class Conexao; class Transacao; }
+
+// A fronteira entre a leitura do arquivo e a base: tudo o que a restauração consulta e grava
+// passa por aqui, numa transação só (confirmar ou desfazer no fim). A restauração do programa
+// usa a base de dados; os alvos de fuzz usam uma em memória, para exercitar toda a leitura e
+// as regras sem o custo da base.
+class BaseRestauracao {
+public:
+    virtual ~BaseRestauracao() = default;
+    virtual std::string contribuintePorIE(const std::string& inscricao) = 0;  // CONTRIBUINTE_ID ou vazio
+    virtual void inserirContribuinte(Contribuinte& c) = 0;
+    virtual Contribuinte carregarContribuinte(int contribuinteId) = 0;
+    virtual std::string anoExercicio() = 0;  // o parâmetro ANOEXERCICIO, aparado
+    // A declaração do contribuinte com o mesmo ano e meses, quando há.
+    virtual std::optional<int> declaracaoDoPeriodo(int contribuinteId, int ano, int mesInicial, int mesFinal) = 0;
+    virtual Declaracao carregarDeclaracao(int documentoId) = 0;
+    virtual int novaChaveDeclaracao() = 0;
+    virtual std::string regimeDoCodigo(const std::string& codigo) = 0;  // como RegimeDoCodigo
+    virtual std::vector<int> municipios() = 0;                          // CODDRUMUNICIPIO de todos
+    virtual void escreverDeclaracao(Declaracao& d) = 0;
+    virtual std::vector<Entrega> entregas(int documentoId) = 0;
+    virtual std::optional<Entrega> entregaDoProtocolo(const std::string& protocolo) = 0;
+    virtual void gravarEntrega(Entrega& e) = 0;
+    virtual void confirmar() = 0;
+    virtual void desfazer() = 0;
+};
 
 // O que a restauração precisa do programa.
 struct ContextoRestauracao {
@@ -45,6 +73,9 @@ extern const char* const MSG_ANO_BASE_DIFERENTE;   // "ATENÇÃO: \r\nDeclaraç�
 // A cópia decifrada, temp/decsImport.xml, existe só durante a chamada.
 std::optional<int> ImportarArquivoDeclaracao(const ContextoRestauracao& ctx, const std::string& caminho);
 std::optional<int> ImportarArquivoDeclaracao(Tdm& dm, const std::string& caminho);
+// O mesmo sobre uma base qualquer: 'pastaPrograma' e 'anoCorrente' como no contexto.
+std::optional<int> ImportarArquivoDeclaracao(BaseRestauracao& base, Interacao& ui, const std::string& pastaPrograma,
+                                             int anoCorrente, const std::string& caminho);
 
 // O texto cifrado do bloco de dados do documento: o do primeiro filho de dados, sem brancos nas
 // pontas. Lança ErroSistema com MSG_TIPO_INVALIDO quando não há dados e com
