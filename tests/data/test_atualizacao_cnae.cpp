@@ -36,7 +36,7 @@ TEST(CNAE, TextoWindows1252ViraUtf8) {
     // substituto, acima de U+10FFFF) são convertidos como Windows-1252
     EXPECT_EQ(TextoParaUtf8("\xE0\x80\x85"), "à€…");
     EXPECT_EQ(TextoParaUtf8("\xED\xA0\x80"), "í\u00A0€");  // A0: espaço sem quebra
-    EXPECT_EQ(TextoParaUtf8("\xF4\x90\x80\x80"), "ô€€");
+    EXPECT_EQ(TextoParaUtf8("\xF4\x92\x80\x80"), "ô’€€");
 }
 
 TEST(CNAE, ExtracaoNuncaGravaForaDaPasta) {
