@@ -61,4 +61,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "firebird3.0-server-core, firebird3.0-utils, qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "firebird3.0-server")
+# O KOV.ini da pasta do programa é o modelo dos usuários novos, que o administrador pode editar
+# (a base num servidor, por exemplo): uma atualização do pacote não o troca sem perguntar.
+file(WRITE ${CMAKE_BINARY_DIR}/pacote/conffiles "${KOV_PREFIXO_PACOTE}/EXE/KOV.ini\n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/pacote/conffiles)
 include(CPack)
