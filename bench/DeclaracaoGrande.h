@@ -1,8 +1,9 @@
 #pragma once
-// Base de benchmark com uma declaração grande (regime 1): 300 municípios a mais na tabela,
-// o contribuinte com responsável, toda coluna de valor preenchida com centavos, 27 linhas de
-// GI em cada sentido, 300 linhas de outras entradas por município e três entregas com o
-// recibo da própria declaração. Numa pasta temporária apagada no fim.
+// Base de benchmark cheia como a de um escritório: uma declaração grande (regime 1, chave 1,
+// ano 2016) com 300 municípios a mais na tabela, o contribuinte com responsável, toda coluna de
+// valor preenchida com centavos, 27 linhas de GI em cada sentido, 300 linhas de outras entradas
+// por município e três entregas com o recibo da própria declaração; e mais 10.000 declarações
+// de 2015 e 2.000 de 2014 (EncherDeclaracoes). Numa pasta temporária apagada no fim.
 #include <filesystem>
 #include <map>
 #include <random>
@@ -17,6 +18,34 @@
 #include "data/fb/Transacao.h"
 
 namespace kov::bench {
+
+// 'quantidade' declarações de cabeçalho no ano 'ano', cada uma de um contribuinte seu, como na
+// carteira de um escritório (status variados, uma em sete gravada em disquete). Contribuintes e
+// declarações com as chaves a partir de 'primeiraChave'; os geradores passam das chaves usadas,
+// como numa base em que elas vieram de SP_GERACODIGO.
+inline void EncherDeclaracoes(fb::Conexao& c, int quantidade, int primeiraChave, int ano, int municipio) {
+    const std::string n = std::to_string(quantidade), k = std::to_string(primeiraChave),
+                      m = std::to_string(municipio);
+    fb::Transacao tr(c);
+    fb::Comando::executarDireto(
+        tr, "EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN WHILE (I < " + n +
+                ") DO BEGIN "
+                "INSERT INTO CONTRIBUINTE (CONTRIBUINTE_ID, CNAEF_ID, DESMEMBRAMENTO, CODDRUMUNICIPIO, UF_ID, "
+                "TIPOCONTRIBUINTE_ID, RAZAOSOCIAL, CEP, INSCESTADUAL, CNPJ) VALUES (" + k + " + :I, '4711301', '00', " +
+                m + ", 'QZ', 1, 'Contribuinte ' || (" + k + " + :I), '12345678', '1234567890107', '12345678000199'); "
+                "INSERT INTO DOCUMENTO (DOCUMENTO_ID, CONTRIBUINTE_ID, STATUS_ID, REGIME_ID, TIPOCONTRIBUINTE_ID, "
+                "CNAEF_ID, DESMEMBRAMENTO, CODDRUMUNICIPIO, TIPORECOLHIMENTO_ID, PERIODO, MESINICIAL, MESFINAL, "
+                "ESCRITACONTABIL, SUBSTITUICAO, MUDANCAMUNICIPIO, BAIXA, MUDANCAMUNICIPIOANOCORRENTE) VALUES (" +
+                k + " + :I, " + k + " + :I, MOD(:I, 3), 1, 1, '4711301', '00', " + m + ", 0, " +
+                std::to_string(ano) +
+                ", 1, 12, 'N', 'N', 'N', 'N', 'N'); "
+                "IF (MOD(:I, 7) = 0) THEN INSERT INTO TRANSMISSAO (TRANSMISSAO_ID, DOCUMENTO_ID, TIPOTRANSMISSAO) "
+                "VALUES (" + k + " + :I, " + k + " + :I, 'D'); I = I + 1; END END");
+    for (const char* gerador : {"GEN_CONTRIBUINTE", "GEN_DOCUMENTO", "GEN_TRANSMISSAO"})
+        fb::Comando::executarDireto(tr, std::string("SET GENERATOR ") + gerador + " TO " +
+                                            std::to_string(primeiraChave + quantidade));
+    tr.commit();
+}
 
 // Toda coluna de valor com um valor diferente, com centavos (o caso mais longo no arquivo)
 template <class L>
@@ -110,6 +139,8 @@ struct DeclaracaoGrande {
             q.param("PROT", "2017000000000000" + std::to_string(i)).param("RECIBO", fb::Valor::binario(recibo)).executar();
         }
         t3.commit();
+        EncherDeclaracoes(c, 10000, 100, 2015, 900000);
+        EncherDeclaracoes(c, 2000, 10100, 2014, 900000);
     }
     ~DeclaracaoGrande() {
         c.fechar();

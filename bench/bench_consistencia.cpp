@@ -3,12 +3,16 @@
 // meta: menos de 5 ms) e o lote das 1.000 declarações do ano base (meta: menos de 5 s).
 // Antes de cada rodada os status voltam a 0, para que cada consistência grave o seu.
 // Também o começo do ano seguinte a partir dessas 1.000 declarações (meta: menos de 10 s).
+// Ao lado da consistência de uma declaração, a leitura crua das linhas dela (sem montar o
+// agregado nem conferir nada): o piso de acesso à base, contra o qual bench/run mostra a razão.
+// A base tem ainda 9.000 declarações de 2015, para somar 10.000.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <fstream>
 #include <random>
 
+#include "DeclaracaoGrande.h"
 #include "data/AnoAnterior.h"
 #include "data/Consistencia.h"
 #include "data/CriarBase.h"
@@ -120,6 +124,7 @@ struct Instalacao {
             Declaracao d = declaracaoTipica(i, i, municipios);
             GravarDeclaracao(c, d);
         }
+        bench::EncherDeclaracoes(c, 10000 - DECLARACOES, 100000, 2015, municipios.front());
     }
     ~Instalacao() {
         dm.reset();
@@ -158,6 +163,30 @@ void BM_ConsistirUmaDeclaracao(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ConsistirUmaDeclaracao)->Unit(benchmark::kMillisecond);
+
+// As linhas da declaração como a consistência as encontra na base: o cabeçalho, as entregas, as
+// sete seções de uma linha e as de várias linhas, cada coluna lida, numa transação de leitura.
+void BM_LerLinhasDeUmaDeclaracao(benchmark::State& state) {
+    auto& inst = instalacao();
+    static const char* const tabelas[] = {"DOCUMENTO", "TRANSMISSAO", "ESTOQUE", "DESPESASOPERACIONAIS",
+                                          "DEMOSTRACAORESULTADOOPERACIONAL", "ENTRADA", "SAIDA", "KOV", "EXCLUSOESKOV",
+                                          "DETALHAMENTOES", "GIENTRADA", "GISAIDAS", "DETALHAMENTOENTRADA"};
+    int id = 0;
+    for (auto _ : state) {
+        id = id % DECLARACOES + 1;
+        auto tr = fb::Transacao::leitura(inst.dm->MainConnection);
+        size_t valores = 0;
+        for (const char* t : tabelas) {
+            fb::Comando q(tr, std::string("SELECT * FROM ") + t + " WHERE DOCUMENTO_ID = :ID");
+            q.param("ID", id);
+            while (q.proximo())
+                for (int i = 0; i < q.colunas(); ++i) valores += !q.coluna(i).nulo();
+        }
+        if (valores == 0) state.SkipWithError("declaração sem linhas");
+        benchmark::DoNotOptimize(valores);
+    }
+}
+BENCHMARK(BM_LerLinhasDeUmaDeclaracao)->Unit(benchmark::kMillisecond);
 
 // O lote do verbo: a lista do ano base e a consistência de cada declaração dela.
 void BM_Consistir1000Declaracoes(benchmark::State& state) {
