@@ -98,8 +98,10 @@ int usoIncorreto(const Verbo& v, Contexto& c, const std::string& motivo = {});
 bool anoBaseGravado(Tdm& dm, Contexto& c, std::string& ano);
 
 // A declaração consistida: chave, inscrição, razão social, "Consistente" ou "Inconsistente",
-// e os erros achados a partir do índice 'antes' da lista, indentados.
-void mostrarConsistencia(Contexto& c, const ListasConsistencia& listas, int chave, int status, size_t antes);
+// e os erros achados a partir do índice 'antes' da lista, indentados, cada um seguido de
+// "Onde corrigir:" com as palavras da lista de consistências.
+void mostrarConsistencia(Contexto& c, const Tdm& dm, const ListasConsistencia& listas, int chave, int status,
+                         size_t antes);
 
 // declaracoes recibo com --pdf: o recibo de transmissão de uma entrega em PDF.
 int reciboPdf(const Verbo& v, const std::vector<std::string>& args, Contexto& c);

@@ -40,14 +40,18 @@ int listarVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& c) 
 
 }  // namespace
 
-void mostrarConsistencia(Contexto& c, const ListasConsistencia& listas, int chave, int status, size_t antes) {
+void mostrarConsistencia(Contexto& c, const Tdm& dm, const ListasConsistencia& listas, int chave, int status,
+                         size_t antes) {
     const auto& doc = listas.cdsDocumentosErros;
     auto linha = std::find_if(doc.begin(), doc.end(), [&](const LinhaDocumentoErros& l) { return l.Documento == chave; });
     c.out << chave << '\t' << (linha == doc.end() ? "" : campoLista(linha->IEContribuinte)) << '\t'
           << (linha == doc.end() ? "" : campoLista(linha->Contribuinte)) << '\t'
           << (status == STATUS_CONSISTENTE ? "Consistente" : "Inconsistente") << "\n";
-    for (size_t i = antes; i < listas.cdsErros.size(); ++i)
-        c.out << "  " << listas.cdsErros[i].Erro << ' ' << campoLista(listas.cdsErros[i].Mensagem) << "\n";
+    for (size_t i = antes; i < listas.cdsErros.size(); ++i) {
+        const LinhaErro& e = listas.cdsErros[i];
+        c.out << "  " << e.Erro << ' ' << campoLista(e.Mensagem) << "\n"
+              << "    Onde corrigir: " << OndeCorrigir(DestinoDaCorrecao(e.Erro, dm.ref.cdsConsistencias)) << "\n";
+    }
 }
 
 bool anoBaseGravado(Tdm& dm, Contexto& c, std::string& ano) {
@@ -109,7 +113,7 @@ int consistirVerbo(const Verbo& v, const std::vector<std::string>& a, Contexto& 
             ++falhas;
             continue;
         }
-        mostrarConsistencia(c, listas, chave, status, antes);
+        mostrarConsistencia(c, dm, listas, chave, status, antes);
         (status == STATUS_CONSISTENTE ? consistentes : inconsistentes)++;
     }
     c.out << plural(consistentes + inconsistentes, "declaração consistida", "declarações consistidas") << ": "
@@ -234,7 +238,9 @@ void verbosDeclaracoes(std::vector<Verbo>& v) {
                  "Consiste as declarações e grava a situação de cada uma.\n"
                  "Consiste as do ano base (ou as do ANO, ou as de chave N).\n"
                  "Mostra cada uma (chave, inscrição, razão social, Consistente ou Inconsistente) com os\n"
-                 "seus erros indentados e um resumo. Saída 1 quando alguma tem erros.",
+                 "seus erros indentados, cada erro seguido de onde se corrige (\"Onde corrigir:\" a página,\n"
+                 "a aba e o campo do editor da declaração, ou a tela de detalhamento, como na lista de\n"
+                 "consistências), e um resumo. Saída 1 quando alguma tem erros.",
                  consistirVerbo});
     v.push_back({"declaracoes", "gerar", "N... --pasta PASTA [--cifrar]",
                  "Escreve os arquivos de declaração das chaves N na PASTA (criada se preciso).\n"

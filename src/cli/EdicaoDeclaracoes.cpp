@@ -204,7 +204,7 @@ int gravarComoEditor(Tdm& dm, InteracaoCli& ui, Contexto& c, Declaracao& d, cons
     const int chave = d.doc.DOCUMENTO_ID;
     dm.Consistencias.esvaziar();
     const int status = ConsistirDocumento(dm, chave, dm.Consistencias);
-    mostrarConsistencia(c, dm.Consistencias, chave, status, 0);
+    mostrarConsistencia(c, dm, dm.Consistencias, chave, status, 0);
     return 0;
 }
 

@@ -5,6 +5,7 @@
 #include "data/Cadastros.h"
 #include "data/Figuras.h"
 #include "data/RegrasDeclaracao.h"
+#include "data/RegrasFiguras.h"
 #include "data/dmPrincipal.h"
 #include "data/untUtils.h"
 #include "data/fb/Transacao.h"
@@ -415,6 +416,88 @@ DestinoCorrecao DestinoDaCorrecao(const std::string& erro, const std::vector<Lin
         if (d.tipoOperacao) d.forma = FormaCorrecao::Detalhamento;
     }
     return d;
+}
+
+namespace {
+
+// Títulos das páginas do editor e das abas pela ABA da tabela, em cada página.
+const char* TituloPagina(PaginaCorrecao p) {
+    switch (p) {
+        case PaginaCorrecao::Documento: return "Documento";
+        case PaginaCorrecao::Prelo: return "PRELO";
+        case PaginaCorrecao::KOV: return "KOV";
+        case PaginaCorrecao::GI: return "GI";
+        case PaginaCorrecao::Nenhuma: break;
+    }
+    return nullptr;
+}
+
+struct TituloAba {
+    PaginaCorrecao pagina;
+    const char* aba;
+    const char* titulo;
+};
+constexpr TituloAba TitulosAbas[] = {
+    {PaginaCorrecao::Prelo, "SIMPLES_ENTRADAS", "Entrada"},
+    {PaginaCorrecao::Prelo, "SIMPLES_SAIDAS", "Saida"},
+    {PaginaCorrecao::Prelo, "DEBCRED_DRO", "DRO - Despesas Operacionais"},
+    {PaginaCorrecao::Prelo, "DEBCRED_SAIDAS", "Saida"},
+    {PaginaCorrecao::Prelo, "ENTRADAS", "Entrada"},
+    {PaginaCorrecao::Prelo, "SAIDAS", "Saida"},
+    {PaginaCorrecao::KOV, "EXCLUSOES", "Exclusões KOV"},
+    {PaginaCorrecao::KOV, "KOV", "KOV"},
+    {PaginaCorrecao::KOV, "DETALHAMENTO", "Detalhamento de outras entradas"},
+    {PaginaCorrecao::GI, "ENTRADAS", "Entradas"},
+    {PaginaCorrecao::GI, "SAIDAS", "Saidas"},
+};
+
+// O rótulo do campo na aba (a linha do quadro ou o título da coluna da grade). Campos que a
+// tela não mostra com esse nome (totais das exclusões) ficam de fora: a aba basta.
+struct TituloCampo {
+    const char* aba;
+    const char* campo;
+    const char* titulo;
+};
+constexpr TituloCampo TitulosCampos[] = {
+    {"SIMPLES_ENTRADAS", "PRODUTOSAGROP", "Produtos Agropecuários"},
+    {"SIMPLES_ENTRADAS", "VCTOTALSIMPLES", "Entradas Simplificadas"},
+    {"SIMPLES_SAIDAS", "VCTOTALSIMPLES", "Saídas Simplificadas"},
+    {"DEBCRED_DRO", "RECEITABRUTA", "Receita Bruta"},
+    {"DEBCRED_SAIDAS", "COOPERATIVA", "Cooperativas"},
+    {"DEBCRED_SAIDAS", "AJUSTETRANSFERENCIA", "Ajuste de Transferências"},
+    {"ENTRADAS", "AJUSTETRANSFERENCIA", "Ajuste de Transferências"},
+    {"KOV", "SAIDAS", "Saídas"},
+    {"KOV", "ENTRADAS", "Entradas"},
+    {"KOV", "OUTRASENTRADAS", "Outras Entradas"},
+    {"DETALHAMENTO", "VALOR", "Valor"},
+    {"ENTRADAS", "VALORCONTABIL", "Valor Contábil"},
+    {"ENTRADAS", "BASECALCULO", "Base de Cálculo"},
+    {"SAIDAS", "VALORCONTABILCONT", "Valor Contábil Contribuinte"},
+    {"SAIDAS", "BASECALCULOCONT", "Base de Cálculo Contribuinte"},
+};
+
+std::string entreAspas(const char* t) { return std::string("\"") + t + "\""; }
+
+}  // namespace
+
+std::string OndeCorrigir(const DestinoCorrecao& d) {
+    if (d.forma == FormaCorrecao::Nenhuma) return "Não se corrige pela lista de consistências; veja a dica";
+    if (d.forma == FormaCorrecao::Detalhamento) return "Tela " + entreAspas(TituloDetalhamento(d.tipoOperacao));
+    std::string s = "Editor da declaração";
+    const char* pagina = TituloPagina(d.pagina);
+    if (!pagina) return s;
+    s += ", página " + entreAspas(pagina);
+    if (d.pagina == PaginaCorrecao::Documento) {
+        if (d.aba == "MUDANCAMUNICIPIO") s += ", \"Mudou de município\"";
+        return s;
+    }
+    const auto aba = std::find_if(std::begin(TitulosAbas), std::end(TitulosAbas),
+                                  [&](const TituloAba& a) { return a.pagina == d.pagina && d.aba == a.aba; });
+    if (aba == std::end(TitulosAbas)) return s;
+    s += ", aba " + entreAspas(aba->titulo);
+    for (const TituloCampo& c : TitulosCampos)
+        if (d.aba == c.aba && d.campo == c.campo) return s + ", campo " + entreAspas(c.titulo);
+    return s;
 }
 
 }  // namespace kov

@@ -57,6 +57,10 @@ struct DestinoCorrecao {
     int tipoOperacao = 0;   // 1 a 6 na tela de detalhamento
 };
 DestinoCorrecao DestinoDaCorrecao(const std::string& erro, const std::vector<LinhaConsistencia>& consistencias);
+// Onde o erro se corrige, com os títulos que a tela mostra: 'Editor da declaração, página
+// "GI", aba "Saidas", campo "Valor Contábil Contribuinte"', 'Tela "Saidas para o Exterior"'.
+// A lista de consistências e o kov-cli dizem o mesmo.
+std::string OndeCorrigir(const DestinoCorrecao& destino);
 
 // Status da declaração depois da consistência
 constexpr int STATUS_INCONSISTENTE = 1;

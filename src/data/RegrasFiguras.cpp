@@ -1,5 +1,6 @@
 #include "data/RegrasFiguras.h"
 
+#include <algorithm>
 #include <array>
 #include <set>
 #include <utility>
@@ -127,6 +128,12 @@ bool ExisteTransferenciaSaidas(const Declaracao& d) { return existeTransferencia
 bool TipoDeSaida(int tipoOperacao) { return tipoOperacao >= 4; }
 
 std::string RotuloCompraVenda(int tipoOperacao) { return TipoDeSaida(tipoOperacao) ? " Vendas" : " Compras"; }
+
+const char* TituloDetalhamento(int tipoOperacao) {
+    static const char* const titulos[] = {"Entradas do Estado",   "Entradas de Outros Estados", "Entradas do Exterior",
+                                          "Saidas para o Estado", "Saidas para Outros Estados", "Saidas para o Exterior"};
+    return titulos[std::clamp(tipoOperacao, 1, 6) - 1];
+}
 
 std::optional<RecusaDetalhamento> ConferirDetalhamentoES(const DetalhamentoES& l) {
     // Nome de cada categoria nas mensagens: o da devolução sai diferente em cada uma

@@ -44,6 +44,8 @@ bool ExisteTransferenciaSaidas(const Declaracao& d);
 
 // Primeira linha do detalhamento: " Compras" nas entradas (tipos 1 a 3), " Vendas" nas saídas.
 std::string RotuloCompraVenda(int tipoOperacao);
+// Título da tela de detalhamento do tipo (1 a 6): "Entradas do Estado"... "Saidas para o Exterior".
+const char* TituloDetalhamento(int tipoOperacao);
 bool TipoDeSaida(int tipoOperacao);
 
 // Conferência de gravação de uma linha: base de cálculo sem ICMS ou sem valor contábil, por

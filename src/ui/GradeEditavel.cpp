@@ -149,6 +149,16 @@ void GradeEditavel::irPara(int linha, int coluna) {
     grade_->scrollTo(i);
 }
 
+bool GradeEditavel::irParaCampo(const std::string& campo) {
+    const int coluna = modelo_->colunaDoCampo(campo);
+    if (coluna < 0) return false;
+    coluna_ = coluna;
+    sincronizando_ = true;  // a linha é a do conjunto: nada a gravar
+    irPara(std::max(0, conjunto_.atual()), coluna);
+    sincronizando_ = false;
+    return true;
+}
+
 void GradeEditavel::seguirConjunto() {
     sincronizando_ = true;
     const int emEdicao = modelo_->linhaEmEdicao();

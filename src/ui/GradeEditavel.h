@@ -48,6 +48,10 @@ public:
     // Coluna de consulta escolhida numa lista: o texto mostrado e a chave gravada.
     void definirLista(const std::string& campo, Itens itens);
     const Itens* lista(const std::string& campo) const;
+    // Põe o cursor na coluna do campo, na linha atual do conjunto (a primeira, sem linha
+    // atual); falso quando o campo não é coluna da grade. Sem linhas, a coluna fica lembrada
+    // para quando houver.
+    bool irParaCampo(const std::string& campo);
 
 public slots:
     // Começa uma linha nova, com o cursor na primeira coluna.

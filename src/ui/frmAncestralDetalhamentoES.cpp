@@ -20,19 +20,10 @@ namespace {
 // Caixas de aviso sem título próprio levam o nome do programa
 const char* const TITULO_AVISO = "KOV";
 
-// Título e contexto de ajuda de cada tipo de operação (1 a 6).
-struct TelaDoTipo {
-    const char* titulo;
-    int ajuda;
-};
-constexpr std::array<TelaDoTipo, 6> TELAS = {{
-    {"Entradas do Estado", ContextoAjuda::EntradasEstado},
-    {"Entradas de Outros Estados", ContextoAjuda::EntradasOutrosEstados},
-    {"Entradas do Exterior", ContextoAjuda::EntradasExterior},
-    {"Saidas para o Estado", ContextoAjuda::SaidasEstado},
-    {"Saidas para Outros Estados", ContextoAjuda::SaidasOutrosEstados},
-    {"Saidas para o Exterior", ContextoAjuda::SaidasExterior},
-}};
+// Contexto de ajuda de cada tipo de operação (1 a 6).
+constexpr std::array<int, 6> AJUDAS = {ContextoAjuda::EntradasEstado, ContextoAjuda::EntradasOutrosEstados,
+                                       ContextoAjuda::EntradasExterior, ContextoAjuda::SaidasEstado,
+                                       ContextoAjuda::SaidasOutrosEstados, ContextoAjuda::SaidasExterior};
 
 // Rótulos das linhas, na ordem das espécies; a primeira depende do tipo.
 constexpr std::array<const char*, 7> ROTULOS = {"", " Transferências", " Devoluções", " Energia Elétrica",
@@ -65,10 +56,9 @@ CampoValor* campoDaGrade(QWidget* pai, const std::string& nome) {
 TfrmAncestralDetalhamentoES::TfrmAncestralDetalhamentoES(Tdm& dm, ConjuntoDeclaracoes& declaracoes, int tipoOperacao,
                                                          QWidget* pai)
     : TfrmAncestralKOV(dm, &declaracoes.detalhamentoES(), pai), declaracoes_(declaracoes), tipo_(tipoOperacao) {
-    const TelaDoTipo& tela = TELAS.at(static_cast<size_t>(std::clamp(tipo_, 1, 6) - 1));
     setObjectName(QStringLiteral("frmDetalhamentoES%1").arg(tipo_));
-    setWindowTitle(QString::fromUtf8(tela.titulo));
-    DefinirContextoAjuda(this, tela.ajuda);
+    setWindowTitle(QString::fromUtf8(TituloDetalhamento(tipo_)));
+    DefinirContextoAjuda(this, AJUDAS.at(static_cast<size_t>(std::clamp(tipo_, 1, 6) - 1)));
     // Uma linha só, sempre em edição: incluir, navegar e exportar não têm vez
     barraComandos()->hide();
     definirFonte(NomeSecao(SecaoFigura::Entrada), &declaracoes.secao(SecaoFigura::Entrada));

@@ -552,9 +552,14 @@ void TFormEdicaoDocumentos::irParaCorrecao(const DestinoCorrecao& destino) {
             if (!alvo && revelar(c, paginaW)) alvo = c;
     if (alvo) revelar(alvo, paginaW);
     if (!alvo && aba) {
-        // Sem campo próprio: a grade da aba, ou a própria aba
-        auto grades = aba->findChildren<QTableView*>();
-        alvo = grades.isEmpty() ? aba : static_cast<QWidget*>(grades.front());
+        // Sem campo próprio: a grade da aba, na coluna do campo quando ele é uma delas
+        // (municípios do KOV, UFs da GI), ou a própria aba
+        for (GradeEditavel* g : {gradeDetalhamento, gradeGIEntrada, gradeGISaida})
+            if (g && aba->isAncestorOf(g->grade())) {
+                g->irParaCampo(destino.campo);
+                alvo = g->grade();
+            }
+        if (!alvo) alvo = aba;
     }
     // Aba escondida pela variante da declaração: as abas da página, onde estão
     if (!alvo) alvo = paginaW->findChild<QTabWidget*>();

@@ -59,6 +59,12 @@ QTableView* novaGrade(QWidget* pai, const char* nome, QStringList titulos) {
     g->setSelectionMode(QAbstractItemView::SingleSelection);
     g->setAlternatingRowColors(true);
     g->verticalHeader()->setVisible(false);
+    // Uma linha de texto por registro: o texto inteiro está na dica da célula e nos quadros
+    // "Mensagem" e "Dica" abaixo das grades
+    g->setWordWrap(false);
+    g->setTextElideMode(Qt::ElideRight);
+    g->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    g->verticalHeader()->setDefaultSectionSize(g->fontMetrics().height() + 8);
     g->horizontalHeader()->setStretchLastSection(true);
     return g;
 }
@@ -98,6 +104,9 @@ TFormVisaoConsistencias::TFormVisaoConsistencias(Tdm& dm, ConjuntoDeclaracoes& d
     grdErros_->setColumnWidth(1, 420);
     memMensagem_ = novoMemo(this, "memMensagem");
     memDica_ = novoMemo(this, "memDica");
+    lblOnde_ = new QLabel(this);
+    lblOnde_->setObjectName(QStringLiteral("lblOnde"));
+    lblOnde_->setWordWrap(true);
 
     actCorrigir = NovaAcao(this, "actCorrigir", QStringLiteral("&Corrigir"),
                            QStringLiteral("Ir ao lugar onde o erro é corrigido"));
@@ -132,6 +141,7 @@ TFormVisaoConsistencias::TFormVisaoConsistencias(Tdm& dm, ConjuntoDeclaracoes& d
     lay->addWidget(memMensagem_);
     lay->addWidget(rotDica);
     lay->addWidget(memDica_);
+    lay->addWidget(lblOnde_);
     lay->addLayout(rodape);
     resize(900, 600);
     recarregar();
@@ -164,7 +174,6 @@ void TFormVisaoConsistencias::escolherDocumento(int linha) {
     std::vector<QStringList> linhas;
     for (const LinhaErro& e : erros_) linhas.push_back({Q(e.Erro), Q(e.Mensagem), Q(e.Dica)});
     modelo(grdErros_)->definir(std::move(linhas));
-    grdErros_->resizeRowsToContents();
     actCorrigir->setEnabled(!erros_.empty());
     if (erros_.empty()) mostrarErro(-1);
     else grdErros_->setCurrentIndex(grdErros_->model()->index(0, 0));
@@ -174,6 +183,10 @@ void TFormVisaoConsistencias::mostrarErro(int linha) {
     const bool tem = linha >= 0 && linha < static_cast<int>(erros_.size());
     memMensagem_->setPlainText(tem ? Q(erros_[static_cast<size_t>(linha)].Mensagem) : QString());
     memDica_->setPlainText(tem ? Q(erros_[static_cast<size_t>(linha)].Dica) : QString());
+    lblOnde_->setText(tem ? QStringLiteral("Onde corrigir: ") +
+                                Q(OndeCorrigir(DestinoDaCorrecao(erros_[static_cast<size_t>(linha)].Erro,
+                                                                 dm_.ref.cdsConsistencias)))
+                          : QString());
 }
 
 bool TFormVisaoConsistencias::localizarDeclaracao(int documento) {

@@ -36,6 +36,8 @@ public:
     QPlainTextEdit* memoMensagem() const { return memMensagem_; }
     QPlainTextEdit* memoDica() const { return memDica_; }
     QLabel* rotuloSituacao() const { return lblSituacao_; }
+    // "Onde corrigir: ..." do erro atual, as mesmas palavras do kov-cli.
+    QLabel* rotuloOnde() const { return lblOnde_; }
     QPushButton* botaoCorrigir() const { return btnCorrigir_; }
     // Erros mostrados na grade de baixo (os da declaração escolhida em cima).
     const std::vector<LinhaErro>& erros() const { return erros_; }
@@ -62,6 +64,7 @@ private:
     QPlainTextEdit* memMensagem_;
     QPlainTextEdit* memDica_;
     QLabel* lblSituacao_;
+    QLabel* lblOnde_;
     QPushButton* btnCorrigir_;
     QPushButton* btnFechar_;
 };

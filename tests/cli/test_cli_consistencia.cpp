@@ -97,7 +97,9 @@ TEST_F(CliConsistencia, ConsisteODoAnoBaseEMostraOsErros) {
         std::to_string(consistente) + "\t1234567890107\tMercado Boa Vista\tConsistente",
         std::to_string(inconsistente) + "\t9876543210105\tArmazém Central\tInconsistente",
         "  E037 Responsável (cadastro de contribuintes) não foi informado.",
+        "    Onde corrigir: Não se corrige pela lista de consistências; veja a dica",
         "  00 Erro no Total do Estoque Inicial",
+        "    Onde corrigir: Editor da declaração",
         "2 declarações consistidas: 1 consistente, 1 inconsistente.",
     };
     EXPECT_EQ(linhas(r.saida), esperado) << r.saida;
@@ -129,11 +131,11 @@ TEST_F(CliConsistencia, PorAnoEPorChave) {
                            "--id", std::to_string(inconsistente)});
     EXPECT_EQ(r.codigo, 1);
     const auto l = linhas(r.saida);
-    ASSERT_EQ(l.size(), 8u) << r.saida;
+    ASSERT_EQ(l.size(), 12u) << r.saida;
     EXPECT_EQ(l[0], std::to_string(inconsistente) + "\t9876543210105\tArmazém Central\tInconsistente");
-    EXPECT_EQ(l[3], std::to_string(consistente) + "\t1234567890107\tMercado Boa Vista\tConsistente");
-    EXPECT_EQ(std::vector<std::string>(l.begin() + 4, l.begin() + 7), std::vector<std::string>(l.begin(), l.begin() + 3));
-    EXPECT_EQ(l[7], "3 declarações consistidas: 1 consistente, 2 inconsistentes.");
+    EXPECT_EQ(l[5], std::to_string(consistente) + "\t1234567890107\tMercado Boa Vista\tConsistente");
+    EXPECT_EQ(std::vector<std::string>(l.begin() + 6, l.begin() + 11), std::vector<std::string>(l.begin(), l.begin() + 5));
+    EXPECT_EQ(l[11], "3 declarações consistidas: 1 consistente, 2 inconsistentes.");
 
     // Chave que não existe: falha contada no resumo
     r = teste::rodar(cli, {"declaracoes", "consistir", "--id", "99999", std::to_string(consistente)});

@@ -969,6 +969,10 @@ TEST_F(Consistencia, CadaCodigoDaTabelaLevaAUmLugar) {
         } else if (l.FORMULARIO == "1") {
             EXPECT_EQ(d.forma, FormaCorrecao::Editor);
             EXPECT_NE(d.pagina, PaginaCorrecao::Nenhuma);
+            // Toda linha do editor diz a aba (ou a pergunta da mudança de município)
+            const std::string onde = OndeCorrigir(d);
+            EXPECT_TRUE(onde.find(", aba \"") != std::string::npos || onde.find("Mudou de município") != std::string::npos)
+                << onde;
         } else {
             EXPECT_EQ(d.forma, FormaCorrecao::Detalhamento);
             EXPECT_GE(d.tipoOperacao, 1);
@@ -981,15 +985,26 @@ TEST_F(Consistencia, CadaCodigoDaTabelaLevaAUmLugar) {
         PaginaCorrecao pagina;
         const char* aba;
         int tipo;
+        const char* onde;
     };
     const Caso casos[] = {
-        {"E003", FormaCorrecao::Editor, PaginaCorrecao::GI, "SAIDAS", 0},
-        {"E031", FormaCorrecao::Detalhamento, PaginaCorrecao::Nenhuma, "SAIDAS_EXTERIOR", 6},
-        {"E009", FormaCorrecao::Detalhamento, PaginaCorrecao::Nenhuma, "ENTRADAS_ESTADO", 1},
-        {"E036", FormaCorrecao::Editor, PaginaCorrecao::Documento, "MUDANCAMUNICIPIO", 0},
-        {"00", FormaCorrecao::Editor, PaginaCorrecao::Nenhuma, "", 0},
-        {"E037", FormaCorrecao::Nenhuma, PaginaCorrecao::Nenhuma, "00", 0},
-        {"E099", FormaCorrecao::Nenhuma, PaginaCorrecao::Nenhuma, "", 0},
+        {"E003", FormaCorrecao::Editor, PaginaCorrecao::GI, "SAIDAS", 0,
+         "Editor da declaração, página \"GI\", aba \"Saidas\", campo \"Valor Contábil Contribuinte\""},
+        {"E031", FormaCorrecao::Detalhamento, PaginaCorrecao::Nenhuma, "SAIDAS_EXTERIOR", 6,
+         "Tela \"Saidas para o Exterior\""},
+        {"E009", FormaCorrecao::Detalhamento, PaginaCorrecao::Nenhuma, "ENTRADAS_ESTADO", 1,
+         "Tela \"Entradas do Estado\""},
+        {"E036", FormaCorrecao::Editor, PaginaCorrecao::Documento, "MUDANCAMUNICIPIO", 0,
+         "Editor da declaração, página \"Documento\", \"Mudou de município\""},
+        {"E008", FormaCorrecao::Editor, PaginaCorrecao::Prelo, "DEBCRED_DRO", 0,
+         "Editor da declaração, página \"PRELO\", aba \"DRO - Despesas Operacionais\", campo \"Receita Bruta\""},
+        {"E012", FormaCorrecao::Editor, PaginaCorrecao::KOV, "EXCLUSOES", 0,
+         "Editor da declaração, página \"KOV\", aba \"Exclusões KOV\""},
+        {"00", FormaCorrecao::Editor, PaginaCorrecao::Nenhuma, "", 0, "Editor da declaração"},
+        {"E037", FormaCorrecao::Nenhuma, PaginaCorrecao::Nenhuma, "00", 0,
+         "Não se corrige pela lista de consistências; veja a dica"},
+        {"E099", FormaCorrecao::Nenhuma, PaginaCorrecao::Nenhuma, "", 0,
+         "Não se corrige pela lista de consistências; veja a dica"},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.erro);
@@ -1000,6 +1015,7 @@ TEST_F(Consistencia, CadaCodigoDaTabelaLevaAUmLugar) {
             EXPECT_EQ(d.aba, c.aba);
         }
         EXPECT_EQ(d.tipoOperacao, c.tipo);
+        EXPECT_EQ(OndeCorrigir(d), c.onde);
     }
     // Tela de detalhamento com ABA desconhecida: nada abre
     std::vector<LinhaConsistencia> t{{"E900", "PRELO", "OUTRA", "", "", "", "2"}};

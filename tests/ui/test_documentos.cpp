@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -60,6 +61,14 @@ QStringList itens(const QComboBox* cb) {
 
 // Fecha a janela de erros da consistência que a lista mostra depois do editor, guardando o
 // que ela disse.
+// O texto entre aspas depois da marca (", aba \"") em "Onde corrigir"; vazio sem a marca.
+std::string entreAspas(const std::string& s, const std::string& marca) {
+    const size_t i = s.find(marca);
+    if (i == std::string::npos) return {};
+    const size_t inicio = i + marca.size();
+    return s.substr(inicio, s.find('"', inicio) - inicio);
+}
+
 void quandoErrosAparecerem(QString* situacao) {
     quandoAparecer<ui::TFormVisaoConsistencias>([situacao](ui::TFormVisaoConsistencias* e) {
         *situacao = e->rotuloSituacao()->text();
@@ -396,6 +405,8 @@ TEST(Documentos, ListaDeConsistenciasLevaCadaErroAoSeuLugar) {
         EXPECT_EQ(lista.memoMensagem()->toPlainText().toStdString(), l.MENSAGEM);
         EXPECT_TRUE(lista.actCorrigir->isEnabled());
         const DestinoCorrecao destino = DestinoDaCorrecao(l.ERRO, d.dm().ref.cdsConsistencias);
+        const std::string onde = OndeCorrigir(destino);
+        EXPECT_EQ(lista.rotuloOnde()->text().toStdString(), "Onde corrigir: " + onde);
         bool abriu = false;
         if (destino.forma == FormaCorrecao::Editor) {
             quandoAparecer<TFormEdicaoDocumentos>([&](TFormEdicaoDocumentos* t) {
@@ -411,6 +422,35 @@ TEST(Documentos, ListaDeConsistenciasLevaCadaErroAoSeuLugar) {
                 if (l.ERRO == "E018") {
                     EXPECT_EQ(t->pgcKov->currentWidget(), t->tbsKovKov);
                 }
+                // "Onde corrigir" usa as palavras da tela: a página, a aba que mostra o foco e o
+                // rótulo do campo focado (linha do quadro ou título da coluna da grade)
+                EXPECT_NE(onde.find('"' + t->pgcPrincipal->tabText(pagina).toStdString() + '"'), std::string::npos);
+                QStringList abas;
+                for (QWidget* p = foco; p; p = p->parentWidget())
+                    if (auto* tw = qobject_cast<QTabWidget*>(p); tw && tw != t->pgcPrincipal)
+                        abas << tw->tabText(tw->currentIndex());
+                const std::string aba = entreAspas(onde, ", aba \""), campo = entreAspas(onde, ", campo \"");
+                // (foco nas abas da página: a aba é da outra variante da PRELO, escondida)
+                if (!aba.empty() && !qobject_cast<QTabWidget*>(foco) && !qobject_cast<QTabBar*>(foco)) {
+                    EXPECT_TRUE(abas.contains(Q(aba.c_str()))) << aba << " / " << abas.join(',').toStdString();
+                }
+                auto* grade = qobject_cast<QTableView*>(foco);
+                auto* modelo = grade ? qobject_cast<ui::ModeloLinhas*>(grade->model()) : nullptr;
+                if (modelo && !l.CAMPO.empty()) {
+                    // Na grade, o cursor vai à coluna do campo (há linhas na GI de entradas)
+                    const int coluna = modelo->colunaDoCampo(l.CAMPO);
+                    EXPECT_GE(coluna, 0);
+                    if (modelo->rowCount() > 0) {
+                        EXPECT_EQ(grade->currentIndex().column(), coluna);
+                    }
+                    EXPECT_EQ(modelo->headerData(coluna, Qt::Horizontal, Qt::DisplayRole)
+                                  .toString().replace('\n', ' ').toStdString(), campo);
+                } else if (qobject_cast<ui::CampoValor*>(foco) && !campo.empty()) {
+                    QString rotulo;
+                    for (QLabel* r : t->findChildren<QLabel*>())
+                        if (r->buddy() == foco) rotulo = r->text();
+                    EXPECT_EQ(rotulo.toStdString(), campo);
+                }
                 t->cancelar();
                 t->close();
             });
@@ -418,6 +458,7 @@ TEST(Documentos, ListaDeConsistenciasLevaCadaErroAoSeuLugar) {
             quandoAparecer<ui::TfrmAncestralDetalhamentoES>([&](ui::TfrmAncestralDetalhamentoES* t) {
                 abriu = true;
                 EXPECT_EQ(t->tipoOperacao(), destino.tipoOperacao);
+                EXPECT_EQ("Tela \"" + t->windowTitle().toStdString() + '"', onde);
                 EXPECT_TRUE(t->daListaConsistencia());
                 t->reject();
             });
