@@ -200,10 +200,9 @@ int gravarComoEditor(Tdm& dm, InteracaoCli& ui, Contexto& c, Declaracao& d, cons
     }
     if (!ConferirAntesDeGravar(dm.MainConnection, d, anoBase, anoCorrente, ui)) return 1;
     const Contribuinte contribuinte = CarregarContribuinte(dm.MainConnection, d.doc.CONTRIBUINTE_ID.value_or(0));
-    SalvarDeclaracao(dm.MainConnection, d, contribuinte, anoCorrente, anoExercicio);
-    const int chave = d.doc.DOCUMENTO_ID;
     dm.Consistencias.esvaziar();
-    const int status = ConsistirDocumento(dm, chave, dm.Consistencias);
+    const int status = SalvarEConsistir(dm, d, contribuinte, anoCorrente, anoExercicio, dm.Consistencias);
+    const int chave = d.doc.DOCUMENTO_ID;
     mostrarConsistencia(c, dm, dm.Consistencias, chave, status, 0);
     return 0;
 }

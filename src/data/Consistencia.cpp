@@ -9,6 +9,7 @@
 #include "data/dmPrincipal.h"
 #include "data/untUtils.h"
 #include "data/fb/Transacao.h"
+#include "platform/PontoParada.h"
 
 namespace kov {
 
@@ -377,13 +378,24 @@ int ConsistirDocumento(Declaracao& d, const ContextoConsistencia& ctx, ListasCon
     return status;
 }
 
-int ConsistirDocumento(Tdm& dm, int documentoId, ListasConsistencia& listas) {
+namespace {
+
+// A consistência pela chave dentro de 'tr': a declaração e o contribuinte como estão na base
+// para esta transação, com as consistências e os CNAE-F do ano base do módulo.
+int consistirPelaChave(fb::Transacao& tr, Tdm& dm, int documentoId, ListasConsistencia& listas) {
     if (!dm.ref.abertas) dm.AbrirReferencias();
-    fb::Transacao tr(dm.MainConnection);
     Declaracao d = CarregarDeclaracao(tr, documentoId);
     const Contribuinte contribuinte = CarregarContribuinte(tr, d.doc.CONTRIBUINTE_ID.value_or(0));
     const std::vector<LinhaCNAEF> cnaef = dm.CNAEFDoAnoBase(dm.LerParametro(tr, "ANOEXERCICIO"));
-    const int status = consistirNaTransacao(tr, d, {dm.MainConnection, contribuinte, dm.ref.cdsConsistencias, cnaef}, listas);
+    return consistirNaTransacao(tr, d, {dm.MainConnection, contribuinte, dm.ref.cdsConsistencias, cnaef}, listas);
+}
+
+}  // namespace
+
+int ConsistirDocumento(Tdm& dm, int documentoId, ListasConsistencia& listas) {
+    if (!dm.ref.abertas) dm.AbrirReferencias();
+    fb::Transacao tr(dm.MainConnection);
+    const int status = consistirPelaChave(tr, dm, documentoId, listas);
     tr.commit();
     return status;
 }
@@ -498,6 +510,18 @@ std::string OndeCorrigir(const DestinoCorrecao& d) {
     for (const TituloCampo& c : TitulosCampos)
         if (d.aba == c.aba && d.campo == c.campo) return s + ", campo " + entreAspas(c.titulo);
     return s;
+}
+
+int SalvarEConsistir(Tdm& dm, Declaracao& d, const Contribuinte& contribuinte, int anoCorrente,
+                     const std::string& anoExercicio, ListasConsistencia& listas) {
+    if (!dm.ref.abertas) dm.AbrirReferencias();
+    fb::Transacao tr(dm.MainConnection);
+    SalvarDeclaracao(tr, dm.MainConnection, d, contribuinte, anoCorrente, anoExercicio);
+    const int status = consistirPelaChave(tr, dm, d.doc.DOCUMENTO_ID, listas);
+    PontoDeParadaDurante("gravacao-declaracao");
+    tr.commit();
+    MarcarComoGravada(d);
+    return status;
 }
 
 }  // namespace kov

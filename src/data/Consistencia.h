@@ -94,4 +94,10 @@ int ConsistirDocumento(fb::Transacao& tr, Declaracao& d, const ContextoConsisten
 // as consistências e os CNAE-F do ano base já abertos no módulo.
 int ConsistirDocumento(Tdm& dm, int documentoId, ListasConsistencia& listas);
 
+// A gravação da declaração e a consistência que a segue numa transação só: interrompida no
+// meio, a base fica com a declaração e o status de antes, ou com os dois de depois (nunca os
+// valores novos com o status da consistência anterior). Devolve o status gravado.
+int SalvarEConsistir(Tdm& dm, Declaracao& d, const Contribuinte& contribuinte, int anoCorrente,
+                     const std::string& anoExercicio, ListasConsistencia& listas);
+
 }  // namespace kov

@@ -385,6 +385,7 @@ bool TBackup::trocarBase(const CaminhosRestauracao& c, const std::string& arquiv
     // A reconstrução e a conferência são feitas no arquivo extraído: a base viva só é trocada
     // por um arquivo que a ferramenta reconstruiu inteiro e que abre como base do KOV
     ui_.mostrarStatus("Reconstruindo a base de dados");
+    PontoDeParadaDurante("restauracao-gbak");
     std::string motivo;
     if (!TDRUUtils::ReconstroiBase(c.extraida, USUARIO_RECONSTRUCAO, SENHA_RECONSTRUCAO, dm_.diretorioPrograma(),
                                    &motivo)) {
@@ -406,6 +407,7 @@ bool TBackup::trocarBase(const CaminhosRestauracao& c, const std::string& arquiv
     }
     // A troca de nome é atômica: quem abrir a base encontra a antiga ou a restaurada inteira
     RenomearSincronizado(c.base + ".restaurando", c.base);
+    PontoDeParada("restauracao-trocada");
     // Um diário de atualização interrompida falaria da base antiga, não desta
     CopiaSeguranca(c.base).concluir();
     return true;
@@ -426,6 +428,7 @@ bool TBackup::RestaurarBase(const std::string& arquivoZip) {
     try {
         ui_.mostrarStatus("Guardando a base atual");
         copiarArquivo(base, c.seguranca);
+        PontoDeParada("restauracao-guardada");
         // Com a base servida por um servidor local, ele é parado para soltar o arquivo
         if (servidor) servicoParado = dm_.ServicoFirebird(0);
         ok = trocarBase(c, arquivoZip);

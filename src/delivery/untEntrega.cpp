@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <system_error>
 
 #include "data/Consistencia.h"
@@ -20,6 +21,7 @@
 #include "files/untGeraXmlKOV.h"
 #include "platform/GravacaoSegura.h"
 #include "platform/Interacao.h"
+#include "platform/PontoParada.h"
 #include "platform/Processos.h"
 
 namespace fs = std::filesystem;
@@ -207,6 +209,7 @@ bool ExecucaoEntrega::executar() {
             marcarPasso(sucesso_);
         }
         acertarRelogio(lembrada);
+        PontoDeParada("entrega-arquivos");
         // A linha da base só diz " ok." depois de as entregas estarem gravadas
         painel_.ocupado(true);
         iniciarPasso("Atualizando banco de dados...");
@@ -332,6 +335,7 @@ bool ExecucaoEntrega::gravar() {
         const auto& m = montadas_[static_cast<size_t>(i)];
         try {
             CopiarArquivoSeguro(m.caminho, IncluirBarra(pasta) + fs::path(m.caminho).filename().string());
+            PontoDeParada("entrega-copia");
         } catch (const std::system_error& e) {
             if (e.code().value() == ENOSPC)
                 ui_.erro(std::string("Espaço insuficiente no disco de destino.") + SUPORTE);
@@ -390,16 +394,24 @@ void ExecucaoEntrega::atualizarBase() {
         e.RECIBO = GerarReciboTexto(d, nomes);
         GravarEntrega(tr, e);
     }
+    PontoDeParadaDurante("entrega-base");
     tr.commit();
 }
 
 void ExecucaoEntrega::esvaziarTemporaria() {
+    std::set<fs::path> montados;
+    for (const auto& m : montadas_) montados.insert(fs::path(m.caminho));
     std::error_code ec;
     for (fs::directory_iterator it(temp_, ec), fim; !ec && it != fim; it.increment(ec)) {
         std::string ext = it->path().extension().string();
         for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
         std::error_code ec2;
-        if (ext == ".xml" && it->is_regular_file(ec2)) fs::remove(it->path(), ec2);  // o que não sai fica
+        if (ext != ".xml" || !it->is_regular_file(ec2)) continue;
+        // Um arquivo transmitido que outra entrega deixou aqui ao ser interrompida (programa
+        // morto depois do transmissor e antes da base) é o único registro do seu protocolo:
+        // fica para a captura de protocolos
+        if (!montados.count(it->path()) && LerProtocoloDevolvido(it->path().string())) continue;
+        fs::remove(it->path(), ec2);  // o que não sai fica
     }
     fs::remove(temp_, ec);  // só sai vazia
 }

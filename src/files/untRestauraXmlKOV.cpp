@@ -24,6 +24,7 @@
 #include "data/fb/Comando.h"
 #include "data/fb/Conexao.h"
 #include "data/fb/Transacao.h"
+#include "platform/PontoParada.h"
 #include "files/CifraRSA.h"
 #include "files/DocumentoXml.h"
 #include "files/MapaArquivo.h"
@@ -702,6 +703,7 @@ std::optional<int> ImportarArquivoDeclaracao(BaseRestauracao& base, Interacao& u
             xmlNode* raiz = trabalho.raiz();
             r.ImportarContribuinte(no(raiz, "dados/contribuinte"));
             chave = r.ImportarDocumento(no(raiz, "dados/documento"), no(raiz, "cabecalho"));
+            PontoDeParadaDurante("restauracao-declaracao");
             base.confirmar();
         } catch (const Abortar&) {
             chave.reset();  // a razão já foi mostrada

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,6 +44,42 @@ ResultadoProcesso rodar(const std::string& programa, const std::vector<std::stri
     escreverArquivo(in, entrada);
     cmd += " < " + aspas(in.string()) + " > " + aspas(out.string()) + " 2> " + aspas(err.string());
     const int st = std::system(cmd.c_str());
+    ResultadoProcesso r;
+    r.codigo = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    r.saida = lerArquivo(out);
+    r.erros = lerArquivo(err);
+    return r;
+}
+
+ResultadoProcesso rodarComoQueda(const std::string& programa, const std::vector<std::string>& args) {
+    // Os processos que o programa deixar órfãos passam a ser filhos deste, que os recolhe
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+    PastaTemporaria tmp;
+    const std::string out = (tmp.caminho() / "out").string(), err = (tmp.caminho() / "err").string();
+    std::vector<std::string> argv{programa};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> ptrs;
+    for (auto& a : argv) ptrs.push_back(a.data());
+    ptrs.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::setpgid(0, 0);
+        const int in = ::open("/dev/null", O_RDONLY);
+        const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (in < 0 || o < 0 || e < 0) ::_exit(127);
+        ::dup2(in, 0);
+        ::dup2(o, 1);
+        ::dup2(e, 2);
+        ::execv(ptrs[0], ptrs.data());
+        ::_exit(127);
+    }
+    ::setpgid(pid, pid);  // o mesmo do filho, antes que ele comece filhos
+    int st = 0;
+    ::waitpid(pid, &st, 0);
+    ::kill(-pid, SIGKILL);
+    while (::waitpid(-pid, nullptr, 0) > 0) {
+    }
     ResultadoProcesso r;
     r.codigo = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
     r.saida = lerArquivo(out);

@@ -15,6 +15,11 @@ struct ResultadoProcesso {
 ResultadoProcesso rodar(const std::string& programa, const std::vector<std::string>& args,
                         const std::string& entrada = {});
 
+// Como rodar, mas num grupo de processos próprio: quando o programa termina (morto num ponto de
+// parada, por exemplo), o que ele deixou rodando no grupo (uma ferramenta como o gbak) é morto
+// com SIGKILL e recolhido, como numa queda de energia que leva todos os processos juntos.
+ResultadoProcesso rodarComoQueda(const std::string& programa, const std::vector<std::string>& args);
+
 // As linhas de uma saída de texto, sem os fins de linha.
 std::vector<std::string> linhas(const std::string& texto);
 
