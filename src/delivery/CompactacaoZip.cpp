@@ -12,6 +12,9 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <system_error>
+
+#include "platform/GravacaoSegura.h"
 
 namespace fs = std::filesystem;
 
@@ -103,6 +106,15 @@ int GravarZip(const std::string& arquivoZip, const std::vector<std::pair<std::st
         throw ErroZip("não foi possível gravar " + arquivoZip + ": " + motivo);
     }
     guarda.release();
+    // A biblioteca não força o arquivo para o disco: sem isto, uma falta de energia logo depois
+    // da mensagem de sucesso podia deixar a cópia vazia com o nome final
+    try {
+        SincronizarArquivo(arquivoZip);
+        SincronizarPasta(fs::path(arquivoZip).parent_path().empty() ? std::string(".")
+                                                                    : fs::path(arquivoZip).parent_path().string());
+    } catch (const std::system_error& e) {
+        throw ErroZip("não foi possível gravar " + arquivoZip + ": " + e.what());
+    }
     return static_cast<int>(arquivos.size());
 }
 

@@ -51,48 +51,13 @@ ResultadoProcesso rodar(const std::string& programa, const std::vector<std::stri
     return r;
 }
 
-ResultadoProcesso rodarComoQueda(const std::string& programa, const std::vector<std::string>& args) {
-    // Os processos que o programa deixar órfãos passam a ser filhos deste, que os recolhe
-    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
-    PastaTemporaria tmp;
-    const std::string out = (tmp.caminho() / "out").string(), err = (tmp.caminho() / "err").string();
-    std::vector<std::string> argv{programa};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> ptrs;
-    for (auto& a : argv) ptrs.push_back(a.data());
-    ptrs.push_back(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::setpgid(0, 0);
-        const int in = ::open("/dev/null", O_RDONLY);
-        const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (in < 0 || o < 0 || e < 0) ::_exit(127);
-        ::dup2(in, 0);
-        ::dup2(o, 1);
-        ::dup2(e, 2);
-        ::execv(ptrs[0], ptrs.data());
-        ::_exit(127);
-    }
-    ::setpgid(pid, pid);  // o mesmo do filho, antes que ele comece filhos
-    int st = 0;
-    ::waitpid(pid, &st, 0);
-    ::kill(-pid, SIGKILL);
-    while (::waitpid(-pid, nullptr, 0) > 0) {
-    }
-    ResultadoProcesso r;
-    r.codigo = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    r.saida = lerArquivo(out);
-    r.erros = lerArquivo(err);
-    return r;
-}
-
 struct ProcessoFilho::Arquivos {
     PastaTemporaria pasta;
     fs::path saida = pasta.caminho() / "out", erros = pasta.caminho() / "err";
 };
 
-ProcessoFilho::ProcessoFilho(const std::string& programa, const std::vector<std::string>& args, size_t limiteMemoria)
+ProcessoFilho::ProcessoFilho(const std::string& programa, const std::vector<std::string>& args, size_t limiteMemoria,
+                             bool grupoProprio)
     : arq_(std::make_unique<Arquivos>()) {
     std::vector<std::string> argv{programa};
     argv.insert(argv.end(), args.begin(), args.end());
@@ -103,6 +68,7 @@ ProcessoFilho::ProcessoFilho(const std::string& programa, const std::vector<std:
     pid_ = ::fork();
     if (pid_ == 0) {
         // No filho só chamadas seguras depois do fork
+        if (grupoProprio) ::setpgid(0, 0);
         const int in = ::open("/dev/null", O_RDONLY);
         const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -123,6 +89,19 @@ ProcessoFilho::ProcessoFilho(const std::string& programa, const std::vector<std:
         ::execv(ptrs[0], ptrs.data());
         ::_exit(127);
     }
+    if (grupoProprio) ::setpgid(pid_, pid_);  // o mesmo do filho, antes que ele comece os seus
+}
+
+ResultadoProcesso rodarComoQueda(const std::string& programa, const std::vector<std::string>& args) {
+    // Os processos que o programa deixar órfãos passam a ser filhos deste, que os recolhe
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+    ProcessoFilho p(programa, args, 0, true);
+    const int grupo = p.pid();
+    auto r = p.esperar();
+    ::kill(-grupo, SIGKILL);
+    while (::waitpid(-grupo, nullptr, 0) > 0) {
+    }
+    return r;
 }
 
 ProcessoFilho::~ProcessoFilho() {

@@ -28,7 +28,11 @@ std::vector<std::string> linhas(const std::string& texto);
 // (RLIMIT_AS, posto no filho antes do exec).
 class ProcessoFilho {
 public:
-    ProcessoFilho(const std::string& programa, const std::vector<std::string>& args, size_t limiteMemoria = 0);
+    // grupoProprio: o filho começa um grupo de processos (o número dele), para ser morto com
+    // os que iniciar.
+    ProcessoFilho(const std::string& programa, const std::vector<std::string>& args, size_t limiteMemoria = 0,
+                  bool grupoProprio = false);
+    int pid() const { return pid_; }
     ~ProcessoFilho();  // mata o filho se ainda estiver rodando
     ProcessoFilho(const ProcessoFilho&) = delete;
     ProcessoFilho& operator=(const ProcessoFilho&) = delete;

@@ -8,6 +8,7 @@
 #include "apoio/BaseTeste.h"
 #include "apoio/Cadastro.h"
 #include "apoio/Processo.h"
+#include "cli/ApoioEntrega.h"
 #include "data/Entregas.h"
 #include "data/fb/Conexao.h"
 #include "data/fb/Transacao.h"
@@ -26,10 +27,7 @@ struct CliEntrega : ::testing::Test {
 
     void SetUp() override {
         setenv("KOV_NAO_ACERTAR_RELOGIO", "1", 1);
-        cli = teste::instalarCli(inst.exe.string());
-        GravarParChavesRSA(GerarParChavesRSA(), inst.exe.string());
-        inst.escreverIni("[KOV]\r\nDatabase=..\\BD\\KOV.GDB\r\n\r\n[ENVIAX]\r\nCaminho=" +
-                         fs::path(KOV_ENVIAX).parent_path().string() + "\r\n");
+        cli = teste::PrepararEntrega(inst);
         fb::Conexao c;
         fb::ParametrosConexao p;
         p.banco = inst.base.string();
