@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -93,14 +92,14 @@ ProcessoFilho::ProcessoFilho(const std::string& programa, const std::vector<std:
 }
 
 ResultadoProcesso rodarComoQueda(const std::string& programa, const std::vector<std::string>& args) {
-    // Os processos que o programa deixar órfãos passam a ser filhos deste, que os recolhe
-    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
     ProcessoFilho p(programa, args, 0, true);
     const int grupo = p.pid();
     auto r = p.esperar();
+    // O que o programa deixou rodando no grupo (o gbak, por exemplo) morre junto, como numa queda
+    // de energia. Os órfãos são recolhidos pelo init; espera-se que o grupo suma (um zumbi não
+    // segura arquivo nem trava, então a espera tem limite).
     ::kill(-grupo, SIGKILL);
-    while (::waitpid(-grupo, nullptr, 0) > 0) {
-    }
+    for (int i = 0; i < 250 && ::kill(-grupo, 0) == 0; ++i) ::usleep(20000);
     return r;
 }
 

@@ -80,6 +80,14 @@ std::set<std::string> nomes(const fs::path& pasta) {
 // Instalação com as chaves da cifra, o substituto do transmissor, 300 municípios a mais e
 // três declarações consistentes do ano base; a primeira com 300 linhas de outras entradas por
 // município e todas as seções preenchidas.
+// Matar um processo com o Firebird embutido no meio do trabalho pode deixar presa a memória
+// compartilhada do motor na pasta de travas (o rastreamento, fb12_trace) e travar os processos
+// seguintes que usam a mesma pasta. Por isso as quedas só rodam por scripts/test-queda, que dá à
+// rodada uma pasta de travas própria (FIREBIRD_LOCK); na suíte comum elas são puladas.
+bool quedasLigadas() { return std::getenv("KOV_TESTES_QUEDA") != nullptr; }
+#define SO_COM_QUEDAS()                                                                   \
+    if (!quedasLigadas()) GTEST_SKIP() << "quedas com SIGKILL só por scripts/test-queda"
+
 struct Interrupcao : ::testing::Test {
     teste::InstalacaoTeste inst;
     std::string cli;
@@ -172,6 +180,7 @@ struct Interrupcao : ::testing::Test {
 // Gravação da declaração pelo kov-cli (a alteração e a consistência que a segue) e restauração
 // de um arquivo de declaração com as 300 linhas de município trocadas.
 TEST_F(Interrupcao, DeclaracaoGravadaOuRestauradaFicaInteiraAntigaOuInteiraNova) {
+    SO_COM_QUEDAS();
     antesOuDepois("gravacao-declaracao", {"declaracoes", "alterar", std::to_string(ids[0]), "--valor",
                                           "ESTOQUE.INITRIBUTADOS=98765,43", "--valor", "SAIDA.VCESTADO=2000",
                                           "--escrita-contabil", "S"});
@@ -200,6 +209,7 @@ TEST_F(Interrupcao, DeclaracaoGravadaOuRestauradaFicaInteiraAntigaOuInteiraNova)
 // transmissão, o arquivo devolvido com o protocolo de uma entrega que não chegou à base fica
 // na pasta temporária para a captura de protocolos, mesmo depois de outra entrega.
 TEST_F(Interrupcao, EntregaNaoConstaSemOArquivoEOProtocoloNaoSePerde) {
+    SO_COM_QUEDAS();
     const fs::path guardada = guardar("antes.gdb");
     const fs::path destino = inst.raiz.caminho() / "pendrive";
     const std::vector<std::string> gravar = {"declaracoes", "gravar", std::to_string(ids[1]), std::to_string(ids[2]),
@@ -259,7 +269,8 @@ TEST_F(Interrupcao, EntregaNaoConstaSemOArquivoEOProtocoloNaoSePerde) {
 // Restauração da base: morta em cada passo (com o gbak morto junto no meio da reconstrução),
 // a base abre com os dados de antes ou com os da cópia; depois da troca, bkpOriginalKOV.GDB
 // tem a base de antes. Uma nova restauração vai até o fim.
-TEST_F(Interrupcao, DISABLED_RestauracaoDaBaseMortaDeixaABaseDeAntesOuARestaurada) {
+TEST_F(Interrupcao, RestauracaoDaBaseMortaDeixaABaseDeAntesOuARestaurada) {
+    SO_COM_QUEDAS();
     const fs::path copias = inst.raiz.caminho() / "copias";
     auto r = teste::rodar(cli, {"base", "backup", "--pasta", copias.string()});
     ASSERT_EQ(r.codigo, 0) << r.erros;
