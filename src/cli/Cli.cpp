@@ -46,7 +46,8 @@ void ajudaGeral(std::ostream& o) {
         std::string linha = v.comando() + (v.uso.empty() ? "" : " " + v.uso);
         o << "  " << linha << "\n      " << resumo(v.ajuda) << "\n";
     }
-    o << "\nA base usada é a do KOV.ini que está na pasta do kov-cli (chave Database da seção KOV).\n"
+    o << "\nA base usada é a do KOV.ini que está na pasta do kov-cli (chave Database da seção KOV; numa\n"
+         "base servida por um servidor Firebird, as chaves Usuario e Senha dão o usuário com que se entra).\n"
          "Falhas são escritas em stderr e o código de saída é diferente de zero: 1 para falhas do\n"
          "sistema, 2 para uso incorreto, nome desconhecido ou arquivo de entrada ausente.\n";
 }

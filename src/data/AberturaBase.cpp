@@ -91,6 +91,19 @@ std::string ExplicarFalhaAbertura(const fb::ErroBanco& e, const std::string& cam
             return std::string("A base de dados está danificada (arquivo incompleto ou com partes estragadas) e "
                                "não pode ser usada.\r\n") +
                    RESTAURE;
+        case Causa::UsuarioRecusado:
+            return "O servidor Firebird recusou o usuário e a senha. Confira as chaves Usuario e Senha, seção [KOV], "
+                   "do arquivo KOV.ini (sem elas, o programa entra como SYSDBA com a senha padrão do KOV) e se o "
+                   "usuário foi criado no servidor.";
+        case Causa::ServidorInacessivel:
+            return "Não foi possível falar com o servidor Firebird da base " + caminho +
+                   ". Confira se o computador servidor está ligado e na rede, se o servidor Firebird está ativo "
+                   "(porta 3050) e o nome do computador na chave Database, seção [KOV], do arquivo KOV.ini.";
+        case Causa::SemDireitos:
+            return "O usuário do KOV.ini não tem direitos sobre as tabelas da base " + caminho +
+                   ". No servidor, restaure a base com o gbak entrando como esse usuário, para que ele seja o dono "
+                   "dela (veja o README, seção do servidor), ou use o usuário dono da base nas chaves Usuario e "
+                   "Senha do KOV.ini.";
         case Causa::Outra:
             break;
     }

@@ -488,9 +488,7 @@ bool Tdm::AtualizarVersao70004() {
     MainConnection.fechar();
     fb::Conexao ib;
     try {
-        fb::ParametrosConexao p;
-        p.banco = caminho_;
-        ib.abrir(p);
+        ib.abrir(parametrosConexao());
         liberarReservas(ib);  // de uma criação de tabela interrompida
         int feito;
         {

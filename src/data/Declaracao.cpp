@@ -13,6 +13,13 @@
 
 namespace kov {
 
+const char* const MSG_DECLARACAO_GRAVADA_POR_OUTRO =
+    "Outro usuário (ou outro computador) gravou esta declaração depois que ela foi aberta aqui. Nada foi "
+    "gravado desta vez: abra a declaração de novo e repita a alteração.";
+const char* const MSG_DECLARACAO_EXCLUIDA_POR_OUTRO =
+    "Outro usuário (ou outro computador) excluiu esta declaração depois que ela foi aberta aqui. Nada foi "
+    "gravado.";
+
 DetalhamentoES* Declaracao::detalhamento(int tipo) {
     for (auto& d : detalhamentoES)
         if (d.TIPOOPERACAO_ID == tipo) return &d;
@@ -154,9 +161,34 @@ void ligar(std::vector<L>& v, int id) {
     for (auto& l : v) l.DOCUMENTO_ID = id;
 }
 
+// Trava a linha de DOCUMENTO até o fim da transação, só se ela ainda estiver na versão lida
+// aqui. Quem grava a mesma declaração ao mesmo tempo segura a linha: esperamos por ele, e
+// quando ele confirma o servidor acusa o conflito; a nova tentativa já encontra a versão dele.
+void travarParaGravar(fb::Transacao& tr, Declaracao& d) {
+    const int id = d.doc.DOCUMENTO_ID;
+    for (;;) {
+        try {
+            fb::Comando q(tr, d.versaoBase != 0 ? "SELECT 1 FROM DOCUMENTO WHERE DOCUMENTO_ID = :DOCUMENTO_ID AND "
+                                                  "RDB$RECORD_VERSION IN (:VERSAO, :PROPRIA) WITH LOCK"
+                                                : "SELECT 1 FROM DOCUMENTO WHERE DOCUMENTO_ID = :DOCUMENTO_ID WITH LOCK");
+            q.param("DOCUMENTO_ID", id);
+            if (d.versaoBase != 0) q.param("VERSAO", d.versaoBase).param("PROPRIA", tr.numero());
+            if (q.proximo() || d.versaoBase == 0) return;
+            break;
+        } catch (const fb::ErroBanco& e) {
+            if (!e.conflitoDeAtualizacao()) throw;
+        }
+    }
+    fb::Comando existe(tr, "SELECT 1 FROM DOCUMENTO WHERE DOCUMENTO_ID = :DOCUMENTO_ID");
+    existe.param("DOCUMENTO_ID", id);
+    throw ErroSistema(existe.proximo() ? MSG_DECLARACAO_GRAVADA_POR_OUTRO : MSG_DECLARACAO_EXCLUIDA_POR_OUTRO);
+}
+
 }  // namespace
 
 void MarcarComoGravada(Declaracao& d) {
+    if (d.versaoGravando != 0) d.versaoBase = d.versaoGravando;
+    d.versaoGravando = 0;
     d.salvo = d.doc;
     auto copia = std::make_shared<Declaracao>(d);
     copia->gravada.reset();
@@ -178,7 +210,7 @@ Declaracao CarregarDeclaracao(fb::Transacao& tr, int id) {
     {
         fb::Comando q(tr,
                       "SELECT C.INSCESTADUAL, C.RAZAOSOCIAL, C.CNPJ, S.DESCRICAO, R.DESCRICAO, T.TITULO, F.DESCRICAO, "
-                      "M.DESCRICAO, M.MUNICIPIO_ID, TR.DESCRICAO FROM DOCUMENTO D "
+                      "M.DESCRICAO, M.MUNICIPIO_ID, TR.DESCRICAO, D.RDB$RECORD_VERSION FROM DOCUMENTO D "
                       "LEFT JOIN CONTRIBUINTE C ON C.CONTRIBUINTE_ID = D.CONTRIBUINTE_ID "
                       "LEFT JOIN STATUSDOC S ON S.STATUSDOC_ID = D.STATUS_ID "
                       "LEFT JOIN REGIME R ON R.REGIME_ID = D.REGIME_ID "
@@ -199,6 +231,7 @@ Declaracao CarregarDeclaracao(fb::Transacao& tr, int id) {
             d.DESCRICAO_MUNICIPIO = q.coluna(7).texto();
             if (!q.coluna(8).nulo()) d.MUNICIPIO_MUNICIPIO_ID = static_cast<int>(q.coluna(8).inteiro());
             d.DESCRICAO_RECOLHIMENTO = q.coluna(9).texto();
+            d.versaoBase = q.coluna(10).inteiro();
         }
     }
     {
@@ -267,6 +300,8 @@ void EscreverDeclaracao(fb::Transacao& tr, Declaracao& d) {
     // no commit.
     // Uma declaração nova é sempre inserida: com a chave já em uso (gerador atrasado numa
     // base antiga), a gravação falha pela chave em vez de sobrescrever a declaração de outro.
+    if (d.salvo) travarParaGravar(tr, d);
+    d.versaoGravando = tr.numero();
     if (!d.salvo) {
         InserirLinhas(tr, std::vector<Documento>{d.doc});
     } else if (!d.gravada || !(*d.salvo == d.doc)) {

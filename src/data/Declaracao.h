@@ -41,6 +41,12 @@ struct Declaracao {
     // As seções como estão na base (lidas ou gravadas por último): a gravação escreve só
     // o que mudou desde então. Vazio numa declaração nova.
     std::shared_ptr<const Declaracao> gravada;
+    // Versão da linha de DOCUMENTO (RDB$RECORD_VERSION, o número da transação que a gravou
+    // por último) quando a declaração foi lida ou gravada aqui; 0 quando não se sabe. Toda
+    // gravação troca a versão, mesmo a que não muda o cabeçalho: outra versão na base quer
+    // dizer que outro usuário gravou a declaração depois.
+    int64_t versaoBase = 0;
+    int64_t versaoGravando = 0;  // a da transação que está gravando, até o commit
 
     bool nova() const { return !salvo.has_value(); }
     bool operator==(const Declaracao&) const = default;
@@ -49,12 +55,21 @@ struct Declaracao {
     const DetalhamentoES* detalhamento(int tipo) const;
 };
 
+// Recusas da gravação de uma declaração que outro usuário (outro kov ou kov-cli, outro
+// computador do escritório) gravou ou excluiu depois que ela foi lida aqui. Nada é gravado.
+extern const char* const MSG_DECLARACAO_GRAVADA_POR_OUTRO;
+extern const char* const MSG_DECLARACAO_EXCLUIDA_POR_OUTRO;
+
 // Lê a declaração inteira; lança ErroSistema se a chave não existe.
 Declaracao CarregarDeclaracao(fb::Conexao& c, int documentoId);
 // O mesmo dentro da transação de quem chama (que a confirma).
 Declaracao CarregarDeclaracao(fb::Transacao& tr, int documentoId);
 // Grava a declaração inteira numa transação (a linha de DOCUMENTO e todas as seções, como
 // estão em memória). Depois de gravar, 'salvo' passa a ser o cabeçalho gravado.
+// Uma declaração já gravada tem a sua linha de DOCUMENTO travada antes de qualquer escrita:
+// duas gravações da mesma declaração ao mesmo tempo se enfileiram, e a que chega depois
+// (ou a de uma cópia lida antes da gravação do outro) é recusada inteira com
+// MSG_DECLARACAO_GRAVADA_POR_OUTRO, em vez de misturar as duas versões.
 void GravarDeclaracao(fb::Conexao& c, Declaracao& d);
 // As partes de GravarDeclaracao para quem grava junto com outras leituras e escritas numa
 // transação só (cada transação custa escritas síncronas no disco): EscreverDeclaracao

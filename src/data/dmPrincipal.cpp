@@ -70,6 +70,8 @@ void Tdm::DataModuleCreate() {
         FecharReferencias();
         if (MainConnection.aberta()) MainConnectionBeforeDisconnect();
         MainConnection.fechar();
+        usuario_ = LerIni(arquivoIni(), ConfigApp.SiglaSistema, "Usuario");
+        senha_ = LerIni(arquivoIni(), ConfigApp.SiglaSistema, "Senha");
         if (bancoForcado_.empty()) {
             database_ = LerIni(arquivoIni(), ConfigApp.SiglaSistema, "Database");
             caminho_ = ResolverCaminhoBanco(database_, dirPrograma_);
@@ -152,6 +154,9 @@ void Tdm::abrirBaseVerificada() {
     {
         auto tr = fb::Transacao::leitura(MainConnection);
         doKOV = TemTabelasDoKOV(tr);
+        // Um usuário próprio do escritório que não é dono da base entra, mas não lê as
+        // tabelas: a falha aparece aqui, com a explicação, e não na primeira tela.
+        if (doKOV) fb::Comando(tr, "SELECT FIRST 1 DOCUMENTO_ID FROM DOCUMENTO").proximo();
     }
     if (!doKOV) {
         DefinirConexao(false);
@@ -159,11 +164,17 @@ void Tdm::abrirBaseVerificada() {
     }
 }
 
-void Tdm::abrirConexao() {
+fb::ParametrosConexao Tdm::parametrosConexao() const {
     fb::ParametrosConexao p;
     p.banco = caminho_;
-    MainConnection.abrir(p);
+    if (caminhoDeServidor(caminho_)) {
+        if (!usuario_.empty()) p.usuario = usuario_;
+        if (!senha_.empty()) p.senha = senha_;
+    }
+    return p;
 }
+
+void Tdm::abrirConexao() { MainConnection.abrir(parametrosConexao()); }
 
 void Tdm::DefinirConexao(bool abrir) {
     if (abrir) {

@@ -39,6 +39,11 @@ public:
     const std::string& parametroDatabase() const { return database_; }
     // Caminho entregue ao Firebird (relativo resolvido contra a pasta do programa).
     const std::string& caminhoBanco() const { return caminho_; }
+    // Parâmetros de toda conexão com a base configurada: o caminho e, numa base servida por
+    // um servidor Firebird, o usuário e a senha das chaves Usuario e Senha do KOV.ini (sem
+    // elas, o usuário padrão do programa). O motor embutido não confere senha e usa sempre
+    // o usuário padrão, dono das bases que o programa cria.
+    fb::ParametrosConexao parametrosConexao() const;
     const std::string& diretorioPrograma() const { return dirPrograma_; }
     std::string arquivoIni() const;
 
@@ -101,6 +106,7 @@ private:
     std::string dirPrograma_;
     std::string database_;
     std::string caminho_;
+    std::string usuario_, senha_;  // chaves Usuario e Senha do KOV.ini (vazias: o padrão)
     bool terminar_ = false;
     std::string copia_;
     std::string avisoCNAE_;

@@ -282,9 +282,7 @@ void TBackup::copiarBaseConsistente(const std::string& base, const std::string& 
     fb::Conexao propria;
     fb::Conexao* c = &dm_.MainConnection;
     if (!c->aberta()) {
-        fb::ParametrosConexao p;
-        p.banco = dm_.caminhoBanco();
-        propria.abrir(p);
+        propria.abrir(dm_.parametrosConexao());
         c = &propria;
     }
     // Trava esquecida por um programa interrompido no meio de uma cópia anterior

@@ -21,6 +21,9 @@ ErroBanco::CausaAbertura ErroBanco::causaAbertura() const {
     if (tem(isc_io_error) && (erroSistema_ == EACCES || erroSistema_ == EPERM)) return CausaAbertura::SemPermissao;
     if (tem(isc_bad_db_format)) return CausaAbertura::NaoEBase;
     if (tem(isc_wrong_ods)) return CausaAbertura::OutraVersao;
+    if (tem(isc_login)) return CausaAbertura::UsuarioRecusado;
+    if (tem(isc_network_error) || tem(isc_net_connect_err)) return CausaAbertura::ServidorInacessivel;
+    if (tem(isc_no_priv)) return CausaAbertura::SemDireitos;
     // Páginas estragadas (inclusive as que parecem cifradas: a base do KOV nunca é), verificação
     // interna do motor, ou arquivo menor que o esperado (truncado)
     if (tem(isc_db_corrupt) || tem(isc_bug_check) || tem(isc_page_type_err) || tem(isc_badpagtyp) ||

@@ -19,7 +19,10 @@ public:
     bool conflitoDeAtualizacao() const;
 
     // Causa de uma falha ao abrir a base, pelos códigos do servidor.
-    enum class CausaAbertura { Outra, ArquivoAusente, SemPermissao, AbertaPorOutro, NaoEBase, OutraVersao, Danificada };
+    enum class CausaAbertura {
+        Outra, ArquivoAusente, SemPermissao, AbertaPorOutro, NaoEBase, OutraVersao, Danificada,
+        UsuarioRecusado, ServidorInacessivel, SemDireitos
+    };
     CausaAbertura causaAbertura() const;
 
     // Todos os códigos isc_arg_gds do vetor de status, na ordem, e o código de erro do

@@ -1,5 +1,7 @@
 #include "data/fb/Transacao.h"
 
+#include <ibase.h>
+
 #include "data/fb/Api.h"
 #include "data/fb/Comando.h"
 #include "data/fb/Conexao.h"
@@ -16,6 +18,7 @@ Transacao::~Transacao() { rollback(); }
 
 void Transacao::iniciar() {
     if (tr_) return;
+    numero_ = 0;
     if (!c_.aberta()) throw ErroBanco("Conexão com o banco de dados não está aberta");
     const unsigned char tpb[] = {isc_tpb_version3,
                                  static_cast<unsigned char>(modo_ == Modo::Leitura ? isc_tpb_read : isc_tpb_write),
@@ -37,6 +40,20 @@ void Transacao::rollback() {
         tr_->release();
     }
     tr_ = nullptr;
+}
+
+int64_t Transacao::numero() {
+    if (numero_ != 0) return numero_;
+    if (!tr_) throw ErroBanco("A transação não está ativa");
+    // Pergunta à própria transação, sem comando SQL: a resposta é [item][tamanho: 2][número]
+    const unsigned char itens[] = {isc_info_tra_id};
+    unsigned char resposta[32] = {};
+    api::chamar([&](ThrowStatusWrapper& st) { tr_->getInfo(&st, sizeof itens, itens, sizeof resposta, resposta); });
+    if (resposta[0] != isc_info_tra_id) throw ErroBanco("O servidor não informou o número da transação");
+    const auto tamanho = static_cast<short>(isc_vax_integer(reinterpret_cast<const char*>(resposta + 1), 2));
+    if (tamanho <= 0 || tamanho > 8) throw ErroBanco("O servidor não informou o número da transação");
+    numero_ = isc_portable_integer(resposta + 3, tamanho);
+    return numero_;
 }
 
 namespace {

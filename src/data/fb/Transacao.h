@@ -1,6 +1,7 @@
 #pragma once
 // Transação de leitura confirmada (read committed, record version) que espera
 // por bloqueios. Desfaz no destrutor se não foi confirmada.
+#include <cstdint>
 #include <string>
 
 namespace Firebird { class ITransaction; }
@@ -18,12 +19,15 @@ public:
     ~Transacao();
     Transacao(const Transacao&) = delete;
     Transacao& operator=(const Transacao&) = delete;
-    Transacao(Transacao&& o) noexcept : c_(o.c_), tr_(o.tr_), modo_(o.modo_) { o.tr_ = nullptr; }
+    Transacao(Transacao&& o) noexcept : c_(o.c_), tr_(o.tr_), modo_(o.modo_), numero_(o.numero_) { o.tr_ = nullptr; }
 
     void iniciar();
     void commit();
     void rollback();  // nunca lança
     bool ativa() const { return tr_ != nullptr; }
+    // Número da transação no servidor (CURRENT_TRANSACTION): é a versão (RDB$RECORD_VERSION)
+    // que as linhas gravadas por ela terão depois do commit.
+    int64_t numero();
 
     Conexao& conexao() const { return c_; }
     Firebird::ITransaction* handle() const { return tr_; }
@@ -32,6 +36,7 @@ private:
     Conexao& c_;
     Firebird::ITransaction* tr_ = nullptr;
     Modo modo_;
+    int64_t numero_ = 0;
 };
 
 // Ponto de salvamento dentro de uma transação: o que foi feito depois dele é desfeito no
