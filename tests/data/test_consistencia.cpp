@@ -880,6 +880,7 @@ TEST_F(Consistencia, ResponsavelCNAEFEConflitoDePeriodo) {
     EXPECT_EQ(consistir(velha), STATUS_CONSISTENTE);
     EXPECT_EQ(statusGravado(d.doc.DOCUMENTO_ID), 2);
     EXPECT_EQ(CarregarDeclaracao(c, d.doc.DOCUMENTO_ID).doc.CNAEF_ID, "4711301");
+    d = velha;  // a cópia gravada por último; a anterior seria recusada como desatualizada
 
     // E039: outra declaração gravada com meses que se cruzam; meses vizinhos não conflitam
     Declaracao vizinha = gravada({1, 1, "N", "N", 0, "N", 7, 12});
