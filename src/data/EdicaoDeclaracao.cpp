@@ -1,6 +1,7 @@
 #include "data/EdicaoDeclaracao.h"
 
 #include "data/Cadastros.h"
+#include "data/Consistencia.h"
 #include "data/Figuras.h"
 #include "data/Parametros.h"
 #include "data/dmPrincipal.h"
@@ -194,7 +195,18 @@ void ConjuntoDeclaracoes::comecarAlteracao(int linha) {
 
 void ConjuntoDeclaracoes::salvar(Declaracao& d) {
     const Contribuinte contribuinte = CarregarContribuinte(dm_.MainConnection, d.doc.CONTRIBUINTE_ID.value_or(0));
-    SalvarDeclaracao(dm_.MainConnection, d, contribuinte, anoCorrente(), anoExercicio());
+    if (!consistirEm_) {
+        SalvarDeclaracao(dm_.MainConnection, d, contribuinte, anoCorrente(), anoExercicio());
+        return;
+    }
+    ListasConsistencia achados;
+    SalvarEConsistir(dm_, d, contribuinte, anoCorrente(), anoExercicio(), achados);
+    // Os erros achados agora substituem os desta declaração (a tela pode gravar mais de uma vez)
+    const int documento = d.doc.DOCUMENTO_ID;
+    std::erase_if(consistirEm_->cdsErros, [documento](const LinhaErro& e) { return e.Documento == documento; });
+    for (auto& e : achados.cdsErros) consistirEm_->cdsErros.push_back(std::move(e));
+    for (auto& e : achados.cdsDocumentosErros)
+        if (!consistirEm_->temDocumento(e.Documento)) consistirEm_->cdsDocumentosErros.push_back(std::move(e));
 }
 
 void ConjuntoDeclaracoes::aplicarEdicao() {

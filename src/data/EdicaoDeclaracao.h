@@ -23,6 +23,7 @@
 namespace kov {
 
 class Tdm;
+struct ListasConsistencia;
 
 template <class L>
 class ConjuntoDetalhe;
@@ -58,6 +59,11 @@ public:
     // Detalhamento por tipo de operação (cdsDetalhamentoES), com as operações sem ICMS e os
     // subtotais calculados; gravar uma linha refaz os totais de ENTRADA e SAIDA.
     ConjuntoDetalhe<DetalhamentoES>& detalhamentoES();
+
+    // Com listas, a gravação da declaração (aplicar) a consiste na mesma transação: uma queda
+    // no meio deixa os valores e o status de antes, ou os dois de depois. Os erros achados são
+    // acrescentados às listas só quando a gravação vai até o fim. Nulo: grava sem consistir.
+    void consistirAoGravar(ListasConsistencia* listas) { consistirEm_ = listas; }
 
 protected:
     int linhas() const override { return static_cast<int>(linhas_.size()); }
@@ -95,6 +101,7 @@ private:
     Declaracao original_;
     std::optional<Declaracao> postada_;
     int linhaPostada_ = -1;
+    ListasConsistencia* consistirEm_ = nullptr;
     std::map<int, std::string> municipios_, regimes_, tipos_, status_;
     std::map<int, int> idMunicipio_;
     std::map<std::pair<std::string, std::string>, std::string> cnaef_;

@@ -572,14 +572,18 @@ bool TFormEdicaoDocumentos::gravar() {
         // 2. a 5. As recusas do cabeçalho, do CNPJ e das exclusões, com as suas mensagens
         if (!ConferirAntesDeGravar(dm().MainConnection, d, anoBase_, anoCorrente_, ui())) throw Abortar();
         verificarObrigatorios();
-        // 6. e 7. Postada e aplicada pela gravação da declaração (KOV, limpeza e totais)
+        // 6. a 8. Postada e aplicada pela gravação da declaração (KOV, limpeza e totais) e
+        // consistida na mesma transação; as listas de erros passam a ter só os dela
+        ListasConsistencia achados;
+        struct Consistindo {
+            ConjuntoDeclaracoes* c;
+            ~Consistindo() { c->consistirAoGravar(nullptr); }
+        } consistindo{cds};
+        cds->consistirAoGravar(&achados);
         cds->postar();
         cds->aplicar();
         gravou = true;
-        // 8. Consistida, com as listas de erros esvaziadas antes
-        const int id = static_cast<int>(cds->valor("DOCUMENTO_ID").inteiro());
-        dm().Consistencias.esvaziar();
-        ConsistirDocumento(dm(), id, dm().Consistencias);
+        dm().Consistencias = std::move(achados);
     } catch (const std::exception& e) {
         mostrarFalha(e);
         if (!gravou) {

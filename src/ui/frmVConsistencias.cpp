@@ -224,7 +224,7 @@ void TFormVisaoConsistencias::corrigir() {
         return;
     }
     if (destino.forma == FormaCorrecao::Editor) abrirEditor(destino);
-    else abrirDetalhamento(erro.Documento, destino.tipoOperacao);
+    else abrirDetalhamento(destino.tipoOperacao);
     // Nada fica em edição sem tela; a lista mostra a situação gravada
     try {
         if (declaracoes_.editando()) declaracoes_.cancelar();
@@ -246,26 +246,19 @@ void TFormVisaoConsistencias::abrirEditor(const DestinoCorrecao& destino) {
     }
 }
 
-void TFormVisaoConsistencias::abrirDetalhamento(int documento, int tipoOperacao) {
-    bool gravou = false;
+void TFormVisaoConsistencias::abrirDetalhamento(int tipoOperacao) {
+    // A tela grava a declaração e a consiste na mesma transação; os erros achados substituem
+    // os desta declaração na lista
     try {
         auto tela = CriarTelaDetalhamento(tipoOperacao, dm_, declaracoes_, this);
         if (!tela) return;
         tela->definirDaListaConsistencia(true);
-        gravou = tela->exec() == QDialog::Accepted;
+        declaracoes_.consistirAoGravar(&dm_.Consistencias);
+        tela->exec();
     } catch (const std::exception& e) {
         ui_.erro(e.what());
     }
-    if (!gravou) return;
-    // Gravada na base pela tela: os erros desta declaração são refeitos
-    ListasConsistencia& listas = dm_.Consistencias;
-    std::erase_if(listas.cdsErros, [documento](const LinhaErro& e) { return e.Documento == documento; });
-    try {
-        if (declaracoes_.editando()) declaracoes_.cancelar();
-        ConsistirDocumento(dm_, documento, listas);
-    } catch (const std::exception& e) {
-        ui_.erro(e.what());
-    }
+    declaracoes_.consistirAoGravar(nullptr);
 }
 
 }  // namespace kov::ui

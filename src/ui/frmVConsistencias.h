@@ -52,7 +52,7 @@ private:
     void mostrarErro(int linha);
     bool localizarDeclaracao(int documento);
     void abrirEditor(const DestinoCorrecao& destino);
-    void abrirDetalhamento(int documento, int tipoOperacao);
+    void abrirDetalhamento(int tipoOperacao);
 
     Tdm& dm_;
     ConjuntoDeclaracoes& declaracoes_;

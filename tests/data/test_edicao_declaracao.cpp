@@ -7,6 +7,7 @@
 #include "apoio/Cadastro.h"
 #include "apoio/InteracaoGravada.h"
 #include "data/Cadastros.h"
+#include "data/Consistencia.h"
 #include "data/EdicaoDeclaracao.h"
 #include "data/LinhasBanco.h"
 #include "data/RegrasCabecalho.h"
@@ -286,4 +287,50 @@ TEST_F(DeclaracaoEmEdicao, SecoesEDetalhesEscrevemNoAgregadoEmEdicao) {
     cds->descartarAlteracoes();
     EXPECT_EQ(contar("DETALHAMENTOENTRADA"), 2);
     EXPECT_FALSE(estoque.editando());
+}
+
+// Com listas, aplicar grava e consiste numa transação só: a recusa da escrita do status
+// desfaz também os valores (a declaração continua postada), e cada gravação substitui os erros
+// da declaração nas listas em vez de repeti-los.
+TEST_F(DeclaracaoEmEdicao, GravarEConsistirNumaTransacaoSo) {
+    ListasConsistencia listas;
+    cds->consistirAoGravar(&listas);
+    cds->abrir();
+    cds->inserir();
+    preencherCabecalho();
+    cds->postar();
+    // A trava é uma linha de tabela: os comandos preparados da conexão guardam os gatilhos
+    inst.executarSQL("CREATE EXCEPTION E_STATUS 'status travado pelo teste'");
+    inst.executarSQL("CREATE TABLE TRAVA_STATUS (X INTEGER)");
+    inst.executarSQL("INSERT INTO TRAVA_STATUS VALUES (1)");
+    inst.executarSQL(
+        "CREATE TRIGGER DOCUMENTO_STATUS FOR DOCUMENTO BEFORE UPDATE AS BEGIN "
+        "IF (NEW.STATUS_ID IS DISTINCT FROM OLD.STATUS_ID AND EXISTS(SELECT 1 FROM TRAVA_STATUS)) "
+        "THEN EXCEPTION E_STATUS; END");
+    EXPECT_THROW(cds->aplicar(), std::exception);
+    EXPECT_EQ(contar("DOCUMENTO"), 0);
+    EXPECT_TRUE(cds->alteracoesPostadas());
+    EXPECT_TRUE(listas.cdsErros.empty());
+    EXPECT_TRUE(listas.cdsDocumentosErros.empty());
+
+    inst.executarSQL("DELETE FROM TRAVA_STATUS");
+    for (int vez = 0; vez < 2; ++vez) {
+        if (vez == 1) {
+            cds->editar();
+            cds->definir("MESFINAL", 6);
+            cds->postar();
+        }
+        cds->aplicar();
+        const int id = static_cast<int>(cds->valor(0, "DOCUMENTO_ID").inteiro());
+        auto tr = fb::Transacao::leitura(dm->MainConnection);
+        fb::Comando q(tr, "SELECT STATUS_ID, MESFINAL FROM DOCUMENTO WHERE DOCUMENTO_ID = " + std::to_string(id));
+        ASSERT_TRUE(q.proximo());
+        EXPECT_EQ(q.coluna(0).inteiro(), STATUS_INCONSISTENTE);  // sem responsável: E037
+        EXPECT_EQ(q.coluna(1).inteiro(), vez == 0 ? 12 : 6);
+        ASSERT_EQ(listas.cdsDocumentosErros.size(), 1u);
+        EXPECT_EQ(std::count_if(listas.cdsErros.begin(), listas.cdsErros.end(),
+                                [](const LinhaErro& e) { return e.Erro == "E037"; }),
+                  1)
+            << "vez " << vez;
+    }
 }
