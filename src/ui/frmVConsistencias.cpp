@@ -1,5 +1,7 @@
 #include "ui/frmVConsistencias.h"
 
+#include <algorithm>
+
 #include <QAbstractTableModel>
 #include <QAction>
 #include <QHBoxLayout>
@@ -97,7 +99,10 @@ TFormVisaoConsistencias::TFormVisaoConsistencias(Tdm& dm, ConjuntoDeclaracoes& d
     grdDocumentos_ = novaGrade(this, "grdDocumentos",
                                {QStringLiteral("Inscrição Estadual"), QStringLiteral("Contribuinte"),
                                 QStringLiteral("Período"), QStringLiteral("Mês Inicial"), QStringLiteral("Mês Final")});
-    grdDocumentos_->setColumnWidth(0, 120);
+    // A inscrição cabe inteira, com o título da coluna
+    grdDocumentos_->setColumnWidth(
+        0, std::max(120, grdDocumentos_->horizontalHeader()->fontMetrics().horizontalAdvance(
+                             QStringLiteral("Inscrição Estadual")) + 24));
     grdDocumentos_->setColumnWidth(1, 320);
     grdErros_ = novaGrade(this, "grdErros", {QStringLiteral("Erro"), QStringLiteral("Mensagem"), QStringLiteral("Dica")});
     grdErros_->setColumnWidth(0, 60);
