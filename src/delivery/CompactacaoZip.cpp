@@ -168,7 +168,7 @@ std::vector<std::string> ExtrairZip(const std::string& arquivo, const std::strin
         // fixo podia ser o de uma entrada já extraída, que seria apagada no lugar dele
         std::string temporario = (fs::path(pasta) / ".extraindo-XXXXXX").string();
         const int fd = ::mkostemp(temporario.data(), O_CLOEXEC);
-        if (fd < 0) throw ErroZip("não foi possível criar um arquivo em " + pasta + ": " + std::strerror(errno));
+        if (fd < 0) throw ErroZip("não foi possível criar um arquivo em " + pasta + ": " + DescreverErroSistema(errno));
         ::fchmod(fd, 0644);
         std::string falha;
         std::uint64_t daEntrada = 0;
@@ -191,7 +191,7 @@ std::vector<std::string> ExtrairZip(const std::string& arquivo, const std::strin
                 const ssize_t w = ::write(fd, p, static_cast<size_t>(resta));
                 if (w < 0) {
                     if (errno == EINTR) continue;
-                    falha = "não foi possível gravar " + destino + ": " + std::strerror(errno);
+                    falha = "não foi possível gravar " + destino + ": " + DescreverErroSistema(errno);
                     break;
                 }
                 p += w;
@@ -200,12 +200,12 @@ std::vector<std::string> ExtrairZip(const std::string& arquivo, const std::strin
             if (!falha.empty()) break;
             if (andamento) andamento(feito + daEntrada, total);
         }
-        if (falha.empty() && ::fsync(fd) != 0) falha = "não foi possível gravar " + destino + ": " + std::strerror(errno);
+        if (falha.empty() && ::fsync(fd) != 0) falha = "não foi possível gravar " + destino + ": " + DescreverErroSistema(errno);
         if (::close(fd) != 0 && falha.empty())
-            falha = "não foi possível gravar " + destino + ": " + std::strerror(errno);
+            falha = "não foi possível gravar " + destino + ": " + DescreverErroSistema(errno);
         // A troca de nome substitui um link que esteja no lugar em vez de segui-lo
         if (falha.empty() && ::rename(temporario.c_str(), destino.c_str()) != 0)
-            falha = "não foi possível gravar " + destino + ": " + std::strerror(errno);
+            falha = "não foi possível gravar " + destino + ": " + DescreverErroSistema(errno);
         if (!falha.empty()) {
             ::unlink(temporario.c_str());
             throw ErroZip(falha);

@@ -12,6 +12,7 @@
 #include <random>
 #include <sstream>
 
+#include "platform/GravacaoSegura.h"
 #include "platform/Interacao.h"
 
 namespace kov {
@@ -263,7 +264,7 @@ DocumentoXml LerXml(const std::string& bytes) {
 
 std::string LerArquivoBinario(const std::string& caminho) {
     std::ifstream f(caminho, std::ios::binary);
-    if (!f) throw ErroSistema("Não foi possível abrir o arquivo " + caminho + ": " + std::strerror(errno));
+    if (!f) throw ErroSistema("Não foi possível abrir o arquivo " + caminho + ": " + DescreverErroSistema(errno));
     std::stringstream ss;
     ss << f.rdbuf();
     if (f.bad()) throw ErroSistema("Não foi possível ler o arquivo " + caminho + ".");
@@ -296,7 +297,7 @@ void GravarArquivoAtomico(const std::string& caminho, const std::string& bytes) 
     std::random_device rd;
     const fs::path temp = pasta / ("." + destino.filename().string() + "." + std::to_string(rd()) + ".tmp");
     auto falha = [&](const std::string& oque) {
-        const std::string causa = std::strerror(errno);
+        const std::string causa = DescreverErroSistema(errno);
         std::error_code ec;
         fs::remove(temp, ec);
         throw ErroSistema("Não foi possível " + oque + " o arquivo " + caminho + ": " + causa);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -75,6 +76,23 @@ void CopiarArquivoSeguro(const std::string& origem, const std::string& destino) 
     const std::string conteudo((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
     if (f.bad()) throw std::system_error(EIO, std::generic_category(), "leitura de " + origem);
     GravarArquivoSeguro(destino, conteudo);
+}
+
+std::string DescreverErroSistema(int erro) {
+    switch (erro) {
+        case ENOSPC: return "espaço insuficiente no disco";
+        case EDQUOT: return "cota de disco do usuário esgotada";
+        case EACCES:
+        case EPERM: return "sem permissão de escrita";
+        case EROFS: return "a mídia é somente leitura";
+        case ENOENT: return "a pasta não existe";
+        case ENOTDIR: return "o caminho não é uma pasta";
+        case EIO: return "erro de leitura ou gravação no disco";
+        case EFBIG: return "arquivo grande demais para o disco";
+        case ENAMETOOLONG: return "nome de arquivo longo demais";
+        case EISDIR: return "o caminho é uma pasta";
+        default: return std::strerror(erro);
+    }
 }
 
 }  // namespace kov

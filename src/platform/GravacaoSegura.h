@@ -20,4 +20,8 @@ void GravarArquivoSeguro(const std::string& arquivo, const std::string& conteudo
 // Copia o arquivo pelo mesmo caminho: o destino, trocado por inteiro, nunca fica pela metade.
 void CopiarArquivoSeguro(const std::string& origem, const std::string& destino);
 
+// O erro do sistema (errno) em palavras do usuário: disco cheio, sem permissão, mídia só de
+// leitura... Os códigos raros ficam com o texto do sistema.
+std::string DescreverErroSistema(int erro);
+
 }  // namespace kov

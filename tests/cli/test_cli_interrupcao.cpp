@@ -342,7 +342,8 @@ TEST_F(Interrupcao, DiscoCheioNaoDeixaArquivoPelaMetade) {
     };
     const std::vector<Caso> casos = {
         {{"declaracoes", "gerar", std::to_string(ids[0]), "--pasta", disco.string()},
-         "Declaração " + std::to_string(ids[0]) + " não gerada: Não foi possível gravar o arquivo " + gerado.string()},
+         "Declaração " + std::to_string(ids[0]) + " não gerada: Não foi possível gravar o arquivo " + gerado.string() +
+             ": espaço insuficiente no disco"},
         {gravar, "Espaço insuficiente no disco de destino."},
         {{"base", "backup", "--pasta", disco.string()},
          "Erro durante o processo de compactação de arquivo! Arquivo não compactado"},
