@@ -35,10 +35,17 @@ const char* const TITULOS_GRADE_PROTOCOLOS[6] = {"Nº", "I.E.", "Período", "Pro
 
 namespace {
 
-// Caracteres 'de' a 'ate' (contados a partir de 1) da linha; o que falta fica vazio.
+// Caracteres 'de' a 'ate' (contados a partir de 1) da linha; o que falta fica vazio. A linha
+// é montada em caracteres (CompletarDireita), e um protocolo com acento não desloca as colunas.
 std::string trecho(const std::string& linha, size_t de, size_t ate) {
-    if (linha.size() < de) return {};
-    return linha.substr(de - 1, ate - de + 1);
+    auto inicioDoCaractere = [&](size_t n) {  // byte onde começa o caractere n (a partir de 0)
+        size_t contados = 0;
+        for (size_t i = 0; i < linha.size(); ++i)
+            if ((static_cast<unsigned char>(linha[i]) & 0xC0) != 0x80 && contados++ == n) return i;
+        return linha.size();
+    };
+    const size_t inicio = inicioDoCaractere(de - 1);
+    return linha.substr(inicio, inicioDoCaractere(ate) - inicio);
 }
 
 int numero(const std::string& t) {
@@ -75,6 +82,22 @@ std::string LinhaProtocolo(const std::string& inscricao, const std::string& data
     auto mesAnoTexto = [](const std::string& d) { return CompletarDireita(trecho(d, 4, 10), " ", 7); };
     return CompletarDireita(inscricao, " ", 13) + mesAnoTexto(dataInicial) + " a " + mesAnoTexto(dataFinal) +
            CompletarDireita(numero, " ", 17) + CompletarDireita(data, " ", 10) + CompletarDireita(hora, " ", 8);
+}
+
+std::optional<CabecalhoDevolvido> ProtocoloDoArquivo(xmlNode* raiz) {
+    xmlNode* cab = FilhoElemento(raiz, "cabecalho");
+    xmlNode* protocolo = FilhoElemento(cab, "protocolo");
+    CabecalhoDevolvido p;
+    p.inscricao = Aparar(TextoNo("identificador", cab));
+    p.dataInicial = Aparar(TextoNo("data_inicial", cab));
+    p.dataFinal = Aparar(TextoNo("data_final", cab));
+    p.numero = CompletarDireita(protocolo ? TextoNo("numero", protocolo) : "", " ", 17);
+    p.data = protocolo ? TextoNo("data", protocolo) : "";
+    p.hora = protocolo ? TextoNo("hora", protocolo) : "";
+    int anoFinal = 0;
+    if (!mesAno(p.dataInicial, p.mesInicial, p.ano) || !mesAno(p.dataFinal, p.mesFinal, anoFinal)) return std::nullopt;
+    if (ContarCaracteres(Aparar(p.numero)) != 17 || !DataValida(p.data) || !HoraValida(p.hora)) return std::nullopt;
+    return p;
 }
 
 CamposProtocolo CamposDaLinha(const std::string& linha) {
@@ -174,26 +197,17 @@ void CapturaProtocolos::LerArquivosProtocolo(const std::string& pasta) {
                             " estão inconsistentes!");
             continue;
         }
-        xmlNode* raiz = doc.raiz();
-        xmlNode* cab = FilhoElemento(raiz, "cabecalho");
-        xmlNode* protocolo = FilhoElemento(cab, "protocolo");
-        const std::string ie = Aparar(TextoNo("identificador", cab));
-        const std::string dataInicial = Aparar(TextoNo("data_inicial", cab));
-        const std::string dataFinal = Aparar(TextoNo("data_final", cab));
-        const std::string numeroProt = CompletarDireita(protocolo ? TextoNo("numero", protocolo) : "", " ", 17);
-        const std::string data = protocolo ? TextoNo("data", protocolo) : "";
-        const std::string hora = protocolo ? TextoNo("hora", protocolo) : "";
-        int mesInicial = 0, mesFinal = 0, ano = 0, anoFinal = 0;
-        if (!mesAno(dataInicial, mesInicial, ano) || !mesAno(dataFinal, mesFinal, anoFinal)) continue;
-        if (Aparar(numeroProt).size() != 17 || !DataValida(data) || !HoraValida(hora)) continue;
-        const std::string contribuinte = ContribuintePorIE(tr, ie);
+        const std::optional<CabecalhoDevolvido> p = ProtocoloDoArquivo(doc.raiz());
+        if (!p) continue;
+        const std::string contribuinte = ContribuintePorIE(tr, p->inscricao);
         if (contribuinte.empty()) continue;
         fb::Comando q(tr,
                       "SELECT FIRST 1 DOCUMENTO_ID FROM DOCUMENTO WHERE CONTRIBUINTE_ID = :C AND PERIODO = :P "
                       "AND MESINICIAL = :MI AND MESFINAL = :MF");
-        q.param("C", std::stoi(contribuinte)).param("P", ano).param("MI", mesInicial).param("MF", mesFinal);
+        q.param("C", std::stoi(contribuinte)).param("P", p->ano).param("MI", p->mesInicial).param("MF", p->mesFinal);
         if (!q.proximo()) continue;
-        encontradas_.push_back(LinhaProtocolo(ie, dataInicial, dataFinal, numeroProt, data, hora));
+        encontradas_.push_back(
+            LinhaProtocolo(p->inscricao, p->dataInicial, p->dataFinal, p->numero, p->data, p->hora));
     }
     tr.commit();
 }

@@ -14,6 +14,8 @@
 
 #include "data/Entregas.h"
 
+struct _xmlNode;
+
 namespace kov {
 
 class Tdm;
@@ -33,6 +35,15 @@ struct CamposProtocolo {
     int ano = 0, mesInicial = 0, mesFinal = 0;
 };
 CamposProtocolo CamposDaLinha(const std::string& linha);
+
+// O cabeçalho de um arquivo devolvido pela administração, conferido como a lista o aceita:
+// período com datas, protocolo de 17 caracteres (sem os brancos das pontas), data e hora
+// válidas. Nada quando o arquivo não serve. 'numero' vem completado com brancos até 17.
+struct CabecalhoDevolvido {
+    std::string inscricao, dataInicial, dataFinal, numero, data, hora;
+    int ano = 0, mesInicial = 0, mesFinal = 0;
+};
+std::optional<CabecalhoDevolvido> ProtocoloDoArquivo(_xmlNode* raiz);
 
 // As colunas da grade para a linha de ordem 'n' (a partir de 1): "Nº", "I.E." formatada,
 // "Período", "Protocolo", "Data Entrega", "Hora Entrega".

@@ -10,6 +10,7 @@
 #include "apoio/BaseTeste.h"
 #include "apoio/Cadastro.h"
 #include "apoio/InteracaoGravada.h"
+#include "data/Cadastros.h"
 #include "data/Entregas.h"
 #include "data/dmPrincipal.h"
 #include "data/fb/Transacao.h"
@@ -17,6 +18,7 @@
 #include "delivery/untEntrega.h"
 #include "delivery/untSetDeclaracoes.h"
 #include "files/CifraRSA.h"
+#include "files/DocumentoXml.h"
 #include "files/untManipula_XML.h"
 #include "platform/Processos.h"
 
@@ -131,6 +133,35 @@ TEST_F(CapturaTeste, AceitacaoDoNumeroDataEHora) {
         EXPECT_EQ(campos.mesFinal, 12);
     }
     EXPECT_TRUE(ui.textos().empty());
+}
+
+// O protocolo conta caracteres, não bytes: 17 letras acentuadas são aceitas e as colunas da
+// linha não se deslocam; 9 caracteres que somam 17 bytes são recusados.
+TEST(CabecalhoDevolvido, ProtocoloContaCaracteresEAsColunasNaoSeDeslocam) {
+    auto cabecalho = [](const std::string& numero) {
+        return LerXml("<arquivo><cabecalho><identificador>1234567890107</identificador><periodo_referencia>"
+                      "<data_inicial>01/02/2016</data_inicial><data_final>30/11/2016</data_final>"
+                      "</periodo_referencia><protocolo><data>15/03/2017</data><hora>10:21:33</hora><numero>" +
+                      numero + "</numero></protocolo></cabecalho></arquivo>");
+    };
+    std::string acentuado = "prot";
+    for (int i = 0; i < 13; ++i) acentuado += "ã";
+    const DocumentoXml doc = cabecalho(acentuado);
+    const auto p = ProtocoloDoArquivo(doc.raiz());
+    ASSERT_TRUE(p.has_value());
+    const std::string linha = LinhaProtocolo(p->inscricao, p->dataInicial, p->dataFinal, p->numero, p->data, p->hora);
+    EXPECT_EQ(ContarCaracteres(linha), 65u);
+    const CamposProtocolo c = CamposDaLinha(linha);
+    EXPECT_EQ(c.numero, acentuado);
+    EXPECT_EQ(c.data, "15/03/2017");
+    EXPECT_EQ(c.hora, "10:21:33");
+    EXPECT_EQ(c.inscricao, "1234567890107");
+    EXPECT_EQ(c.periodo, "02/2016 a 11/2016");
+    EXPECT_EQ(c.mesFinal, 11);
+
+    std::string dezesseteBytes;
+    for (int i = 0; i < 8; ++i) dezesseteBytes += "ã";
+    EXPECT_FALSE(ProtocoloDoArquivo(cabecalho(dezesseteBytes + "x").raiz()).has_value());
 }
 
 TEST_F(CapturaTeste, PastaSemDeclaracoesDaBaseEArquivoAlterado) {
