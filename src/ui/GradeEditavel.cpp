@@ -119,6 +119,9 @@ GradeEditavel::GradeEditavel(QTableView* grade, ConjuntoDados& conjunto, std::ve
                 if (!sincronizando_ && atual.isValid() && atual.row() != anterior.row()) linhaDaGradeMudou(atual.row());
             });
     connect(qApp, &QApplication::focusChanged, this, &GradeEditavel::focoMudou);
+    // Destruída a grade (com a página, antes deste objeto), as mudanças de foco do resto da
+    // destruição da janela não chegam mais aqui
+    connect(grade_, &QObject::destroyed, this, [this] { disconnect(qApp, nullptr, this, nullptr); });
     seguirConjunto();
 }
 
@@ -131,7 +134,7 @@ const GradeEditavel::Itens* GradeEditavel::lista(const std::string& campo) const
     return i == listas_.end() ? nullptr : &i->second;
 }
 
-bool GradeEditavel::dentro(const QWidget* w) const { return w && (w == grade_ || grade_->isAncestorOf(w)); }
+bool GradeEditavel::dentro(const QWidget* w) const { return w && grade_ && (w == grade_ || grade_->isAncestorOf(w)); }
 
 void GradeEditavel::fecharCelula(bool gravar) {
     QWidget* c = celula_.data();
@@ -160,6 +163,7 @@ bool GradeEditavel::irParaCampo(const std::string& campo) {
 }
 
 void GradeEditavel::seguirConjunto() {
+    if (!grade_) return;
     sincronizando_ = true;
     const int emEdicao = modelo_->linhaEmEdicao();
     const int linha = emEdicao >= 0 ? emEdicao : conjunto_.atual();
@@ -231,7 +235,7 @@ bool GradeEditavel::sairDaGrade() {
 
 void GradeEditavel::focoMudou(QWidget* antes, QWidget* agora) {
     // Só a saída para outro controle da mesma janela (não para uma caixa de mensagem)
-    if (saindo_ || !dentro(antes) || !agora || dentro(agora) || agora->window() != grade_->window()) return;
+    if (!grade_ || saindo_ || !dentro(antes) || !agora || dentro(agora) || agora->window() != grade_->window()) return;
     if (!sairDaGrade()) grade_->setFocus(Qt::OtherFocusReason);
 }
 

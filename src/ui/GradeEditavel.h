@@ -13,6 +13,7 @@
 // de chave tem valor, senão é cancelada. Uma recusa mostra o erro e volta à célula do campo.
 #include <QObject>
 #include <QPointer>
+#include <QTableView>
 #include <QVariant>
 #include <map>
 #include <string>
@@ -77,7 +78,7 @@ private:
     bool dentro(const QWidget* w) const;
     bool chavePreenchida() const;
 
-    QTableView* grade_;
+    QPointer<QTableView> grade_;  // a grade pode ser destruída antes (filha de outra página)
     ConjuntoDados& conjunto_;
     Interacao& ui_;
     ModeloLinhas* modelo_;
