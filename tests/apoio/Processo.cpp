@@ -75,10 +75,16 @@ ProcessoFilho::ProcessoFilho(const std::string& programa, const std::vector<std:
         ::dup2(in, 0);
         ::dup2(o, 1);
         ::dup2(e, 2);
+        // Com o AddressSanitizer o filho reserva terabytes de endereços para a memória de
+        // sombra e não partiria com o limite: o limite de memória vale na compilação comum
+#if !defined(__SANITIZE_ADDRESS__)
         if (limiteMemoria > 0) {
             const struct rlimit lim = {limiteMemoria, limiteMemoria};
             ::setrlimit(RLIMIT_AS, &lim);
         }
+#else
+        (void)limiteMemoria;
+#endif
         // O teste pode ter sinais bloqueados ou ignorados; o filho começa com os padrões
         sigset_t vazio;
         sigemptyset(&vazio);
