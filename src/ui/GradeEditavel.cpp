@@ -121,7 +121,10 @@ GradeEditavel::GradeEditavel(QTableView* grade, ConjuntoDados& conjunto, std::ve
     connect(qApp, &QApplication::focusChanged, this, &GradeEditavel::focoMudou);
     // Destruída a grade (com a página, antes deste objeto), as mudanças de foco do resto da
     // destruição da janela não chegam mais aqui
-    connect(grade_, &QObject::destroyed, this, [this] { disconnect(qApp, nullptr, this, nullptr); });
+    connect(grade_, &QObject::destroyed, this, [this] {
+        disconnect(qApp, nullptr, this, nullptr);
+        grade_ = nullptr;
+    });
     seguirConjunto();
 }
 

@@ -13,7 +13,6 @@
 // de chave tem valor, senão é cancelada. Uma recusa mostra o erro e volta à célula do campo.
 #include <QObject>
 #include <QPointer>
-#include <QTableView>
 #include <QVariant>
 #include <map>
 #include <string>
@@ -78,7 +77,7 @@ private:
     bool dentro(const QWidget* w) const;
     bool chavePreenchida() const;
 
-    QPointer<QTableView> grade_;  // a grade pode ser destruída antes (filha de outra página)
+    QTableView* grade_;  // nulo depois que a grade é destruída (filha de outra página, pode ir antes)
     ConjuntoDados& conjunto_;
     Interacao& ui_;
     ModeloLinhas* modelo_;
