@@ -534,6 +534,13 @@ bool TFormEdicaoDocumentos::sairDoDocumento() {
     return true;
 }
 
+TFormEdicaoDocumentos::~TFormEdicaoDocumentos() {
+    // Ao fechar a janela na destruição, a lista de regimes aberta se fecha e avisaria um editor
+    // que já não existe inteiro
+    disconnect(cbRegime, nullptr, this, nullptr);
+    cbRegime->removeEventFilter(this);
+}
+
 bool TFormEdicaoDocumentos::irParaPagina(int pagina) {
     const int atual = pgcPrincipal->currentIndex();
     if (pagina == atual || pagina < 0 || pagina >= pgcPrincipal->count() || !pgcPrincipal->isTabEnabled(pagina))

@@ -39,6 +39,7 @@ public:
     enum Pagina { PaginaDocumento = 0, PaginaPrelo, PaginaKOV, PaginaGI };
 
     TFormEdicaoDocumentos(Tdm& dm, ConjuntoDeclaracoes* declaracoes, QWidget* pai = nullptr);
+    ~TFormEdicaoDocumentos() override;
 
     ConjuntoDeclaracoes* declaracoes() const;
     int anoCorrente() const { return anoCorrente_; }
