@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -45,6 +46,19 @@ void EncerramentoPorSinal::sinalRecebido() {
     char c;
     while (::read(canal[1], &c, 1) > 0) {
     }
+    encerrar();
+    // Uma janela modal aberta na hora do sinal (uma mensagem na abertura, uma tela de trabalho)
+    // devolve o controle a quem a abriu, que pode abrir outra ou ainda nem ter entrado no laço
+    // principal: o pedido se repete até o programa sair.
+    if (!repeticao_) {
+        repeticao_ = new QTimer(this);
+        repeticao_->setInterval(200);
+        connect(repeticao_, &QTimer::timeout, this, &EncerramentoPorSinal::encerrar);
+        repeticao_->start();
+    }
+}
+
+void EncerramentoPorSinal::encerrar() {
     // Como fechar a janela principal pela moldura: sem pergunta e sem esvaziar a pasta temp.
     QApplication::closeAllWindows();
     QCoreApplication::quit();

@@ -7,6 +7,7 @@
 #include <QObject>
 
 class QSocketNotifier;
+class QTimer;
 
 namespace kov::ui {
 
@@ -20,7 +21,9 @@ public:
 
 private:
     void sinalRecebido();
+    static void encerrar();
     QSocketNotifier* aviso_ = nullptr;
+    QTimer* repeticao_ = nullptr;
 };
 
 }  // namespace kov::ui

@@ -1,10 +1,14 @@
 // O programa kov de verdade, como processo filho numa instalação de teste.
+#include <QDialog>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QTimer>
 #include <QThread>
 #include <csignal>
 #include <gtest/gtest.h>
 
 #include "ApoioUi.h"
+#include "ui/EncerramentoPorSinal.h"
 
 using namespace kov::teste;
 namespace fs = std::filesystem;
@@ -50,4 +54,26 @@ TEST(Programa, SinalDeTerminoFechaOProgramaComoAMoldura) {
         // como fechar pela moldura: a pasta temporária fica como estava
         EXPECT_TRUE(fs::exists(p.pastaTemp() / "ReciboKOV.txt")) << sinal;
     }
+}
+
+// O sinal chega com uma janela modal aberta (uma pergunta no meio de uma entrega): ela se fecha,
+// e as que o código abrir em seguida também, até o programa sair; antes, depois da primeira o
+// programa continuava aberto.
+TEST(Programa, SinalComJanelaModalAbertaFechaTambemAsSeguintes) {
+    aplicacaoTeste();
+    kov::ui::EncerramentoPorSinal sinais;
+    QDialog primeira;
+    QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+    primeira.exec();
+    QDialog segunda;
+    bool pelaEspera = false;
+    QTimer::singleShot(5000, &segunda, [&] {
+        pelaEspera = true;
+        segunda.reject();
+    });
+    QElapsedTimer relogio;
+    relogio.start();
+    segunda.exec();
+    EXPECT_FALSE(pelaEspera) << "a segunda janela não foi fechada pelo pedido de encerramento";
+    EXPECT_LT(relogio.elapsed(), 5000);
 }
